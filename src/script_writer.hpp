@@ -1,0 +1,97 @@
+// Writes the replay script: fixed opening lines, one block of lines per
+// request token, fixed closing lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "token_parser.hpp"
+
+namespace replaygen {
+
+// Collects the script's text and hands it on in large pieces, so that the
+// stream underneath sees few, large writes.
+class output_buffer {
+ public:
+  using drain_function = std::function<void(std::string_view)>;
+
+  output_buffer(std::size_t capacity, drain_function drain)
+      : data_(capacity), drain_(std::move(drain)) {}
+
+  void put(std::string_view text) {
+    if (text.size() <= data_.size() - used_) {
+      std::memcpy(data_.data() + used_, text.data(), text.size());
+      used_ += text.size();
+    } else {
+      put_in_pieces(text);
+    }
+  }
+
+  // Free space to write into directly (never empty), then take in with `commit`.
+  std::span<char> free_space() {
+    if (used_ == data_.size()) flush();
+    return {data_.data() + used_, data_.size() - used_};
+  }
+  void commit(std::size_t count) { used_ += count; }
+
+  // Hands on everything collected so far.
+  void flush();
+
+ private:
+  void put_in_pieces(std::string_view text);
+
+  std::vector<char> data_;
+  std::size_t used_ = 0;
+  drain_function drain_;
+};
+
+// Room that format_wait needs: the largest double has 309 integer digits.
+constexpr std::size_t max_wait_chars = 309 + 2;
+
+// Writes `seconds` (finite, not negative) in fixed notation with one digit
+// after the point, a tie going to even on the exact binary value, into `out`
+// (max_wait_chars long); returns the end of what it wrote.
+char* format_wait(double seconds, char* out);
+
+void write_prologue(output_buffer& out);
+// Writes the wait line (unless the token is the first) and the start of the
+// line that sends the payload.
+void write_request(output_buffer& out, bool first, double wait);
+// Writes payload bytes, escaped, up to the first byte that ends the token;
+// returns where it stopped.
+const char* write_payload(output_buffer& out, const char* begin, const char* end);
+// Ends the line that sends the payload and writes the flush line.
+void write_request_end(output_buffer& out);
+void write_epilogue(output_buffer& out);
+
+// Turns standard input, handed over in pieces of any size, into the script.
+class script_generator {
+ public:
+  // Writes the opening lines at once, before any input is read.
+  explicit script_generator(output_buffer& out);
+
+  void feed(const char* begin, const char* end);
+  // At the end of input: ends the last token and writes the closing lines.
+  void finish();
+
+ private:
+  enum class place { between_words, time, payload, rest_of_word };
+
+  void start_request();
+  // Ends the token at `next`, a byte that ends tokens.
+  void end_token(char next);
+
+  output_buffer& out_;
+  place place_ = place::between_words;
+  token_scan scan_;
+  std::uint64_t count_ = 0;
+  double prev_ = 0.0;
+};
+
+}  // namespace replaygen

@@ -1,0 +1,85 @@
+// Takes a request token apart: the time between its brackets, and where its
+// payload (everything after the first ']') starts.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace replaygen {
+
+// Bytes that end a word of input: the ones the "%s" read conversion skips.
+inline constexpr auto word_space_bytes = [] {
+  std::array<bool, 256> space{};
+  for (const unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) space[c] = true;
+  return space;
+}();
+
+constexpr bool is_word_space(unsigned char c) { return word_space_bytes[c]; }
+
+// A NUL ends the token for the parser, though not the input word.
+constexpr bool ends_token(unsigned char c) { return c == '\0' || is_word_space(c); }
+
+// The leading significant digits of the digit string since the last '[', so
+// that a time whose arithmetic leaves the range of a double can still be
+// given its true value.
+struct exact_digits {
+  // Enough digits to round any decimal correctly to a double.
+  static constexpr std::size_t kept_max = 800;
+
+  std::array<char, kept_max> kept;
+  std::size_t kept_count = 0;
+  std::uint64_t significant = 0;  // digits from the first non-zero one on
+  bool dropped_nonzero = false;   // a non-zero digit beyond the kept ones
+
+  void reset() {
+    kept_count = 0;
+    significant = 0;
+    dropped_nonzero = false;
+  }
+  void push(char digit);
+  void push_all(std::uint64_t number);
+  // The digits as an integer divided by ten to the power of frac, correctly
+  // rounded; beyond the largest double it is the largest double.
+  double value(std::uint64_t frac) const;
+};
+
+// Scan state of one token, set afresh for every token.
+struct token_scan {
+  // Up to this many digits since the last '[', the digit arithmetic on
+  // doubles is exact, so it is done on integers, which is faster.
+  static constexpr unsigned exact_digit_count = 15;
+
+  std::uint64_t small_ss = 0;  // value of the digits, while there are few
+  unsigned small_digits = 0;
+  bool long_digits = false;  // more digits: `ss` and `digits` take over
+  double ss = 0.0;           // value of the digits accumulated so far
+  bool closed = false;
+  bool dot = false;
+  std::uint64_t frac = 0;
+  exact_digits digits;
+
+  // Field by field, so the digit array is not cleared for every token.
+  void reset() {
+    reset_value();
+    closed = false;
+    dot = false;
+    frac = 0;
+  }
+  void reset_value() {
+    small_ss = 0;
+    small_digits = 0;
+    long_digits = false;
+    ss = 0.0;
+  }
+};
+
+// Scans the time part of a token from `begin`. Stops just past the first ']'
+// (setting `closed`), at a byte that ends the token, or at `end`, and returns
+// where it stopped; a token split across reads is scanned in several calls.
+const char* parse_token(token_scan& scan, const char* begin, const char* end);
+
+// The token's time in seconds, once its time part is scanned.
+double timestamp(const token_scan& scan);
+
+}  // namespace replaygen

@@ -1,0 +1,53 @@
+"""Helpers shared by the tests that run the built replaygen."""
+import ast
+import subprocess
+import sys
+
+PROLOGUE = (
+    b"import subprocess\nimport time\nimport threading\n"
+    b'ff = open("output.txt","w")\n'
+    b'output1 = subprocess.Popen("java -jar G:\\compus\\OO\\quillmarsh\\quillmarsh.jar",'
+    b"stdin = subprocess.PIPE,stdout = ff,shell=True)\n"
+)
+EPILOGUE = b"output1.stdin.close()\nff.close()\n"
+WORD_SPACE = b" \t\n\v\f\r"
+SKIP = 77  # the exit status that CTest takes for a skipped test
+
+
+def replaygen_path():
+    if len(sys.argv) != 2:
+        sys.exit(f"usage: {sys.argv[0]} PATH-TO-REPLAYGEN")
+    return sys.argv[1]
+
+
+def run(replaygen, data, **options):
+    return subprocess.run([replaygen], input=data, capture_output=True, check=False, **options)
+
+
+def payloads(data):
+    """What each request token sends: its bytes after the first ']', up to a NUL."""
+    for space in WORD_SPACE[1:]:
+        data = data.replace(bytes([space]), b" ")
+    result = []
+    for word in data.split(b" "):
+        if word:
+            token = word.split(b"\0", 1)[0]
+            result.append(token.partition(b"]")[2])
+    return result
+
+
+def script_calls(script):
+    """The (name, first argument) of each call that stands as a statement in
+    the script, in order, as Python itself parses it."""
+    calls = []
+    for statement in ast.parse(script).body:
+        call = getattr(statement, "value", None)
+        if isinstance(statement, ast.Expr) and isinstance(call, ast.Call):
+            argument = call.args[0].value if call.args else None
+            calls.append((call.func.attr, argument))
+    return calls
+
+
+def check(condition, message):
+    if not condition:
+        sys.exit(f"FAILED: {message}")

@@ -1,0 +1,33 @@
+// Runs the script generator in memory, for the tests and the fuzz target.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "script_writer.hpp"
+
+inline const std::string expected_prologue =
+    "import subprocess\n"
+    "import time\n"
+    "import threading\n"
+    "ff = open(\"output.txt\",\"w\")\n"
+    "output1 = subprocess.Popen(\"java -jar G:\\compus\\OO\\quillmarsh\\quillmarsh.jar\","
+    "stdin = subprocess.PIPE,stdout = ff,shell=True)\n";
+inline const std::string expected_epilogue = "output1.stdin.close()\nff.close()\n";
+
+// The script for `input`, handed to the generator in pieces of `chunk` bytes
+// and collected through an output buffer of `capacity` bytes.
+inline std::string script_for(std::string_view input, std::size_t chunk = 1 << 16,
+                              std::size_t capacity = 1 << 16) {
+  std::string script;
+  replaygen::output_buffer out(capacity, [&](std::string_view bytes) { script += bytes; });
+  replaygen::script_generator generator(out);
+  for (std::size_t at = 0; at < input.size(); at += chunk) {
+    const std::size_t size = std::min(chunk, input.size() - at);
+    generator.feed(input.data() + at, input.data() + at + size);
+  }
+  generator.finish();
+  out.flush();
+  return script;
+}

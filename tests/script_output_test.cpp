@@ -1,0 +1,74 @@
+// The whole script for small inputs, and its independence from how the input
+// and output are cut into pieces.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "script_harness.hpp"
+
+namespace {
+
+const std::string largest_double =
+    "1797693134862315708145274237317043567980705675258449965989174768031572607800285387605895586327"
+    "668781"
+    "7154045895351438246423432132688946418276846754670353751698604991057655128207624549009038932894"
+    "407586"
+    "8508455133942304583236903222948165808559332123348274797826204144723168738177180919299881250404"
+    "026184"
+    "124858368";
+
+std::string send(const std::string& literal) {
+  return "output1.stdin.write(b\"" + literal + "\\n\")\noutput1.stdin.flush()\n";
+}
+std::string sleep(const std::string& seconds) { return "time.sleep(" + seconds + ")\n"; }
+
+TEST(ScriptOutput, BlocksForEachInput) {
+  const struct {
+    std::string input;
+    std::string blocks;  // between the opening and the closing lines
+  } cases[] = {
+      {"", ""},
+      {" \t\r\n\v\f", ""},
+      {"[0.0]a [1.5]b\n[1.5]c\n", send("a") + sleep("1.5") + send("b") + sleep("0.0") + send("c")},
+      {"[0.0]a\r\n[1.5]b\r\n", send("a") + sleep("1.5") + send("b")},
+      {"[9.5]only", send("only")},
+      {"[2.0]a [1.0]b", send("a") + sleep("0.0") + send("b")},  // a negative wait
+      {"[1.0]p q", send("p") + sleep("0.0") + send("")},
+      {"[0]a [0.25]b [1.0]c [1.75]d",
+       send("a") + sleep("0.2") + send("b") + sleep("0.8") + send("c") + sleep("0.8") + send("d")},
+      {"[0]\"q\" [0]back\\slash", send("\\\"q\\\"") + sleep("0.0") + send("back\\\\slash")},
+      {"[0]\x01\x7f\x80\xff", send("\\x01\\x7f\\x80\\xff")},
+      {std::string("[1]ab\0cd [2]e", 13), send("ab") + sleep("1.0") + send("e")},
+      {std::string("\0x [3]y", 7), send("") + sleep("3.0") + send("y")},
+      {"[1.5" + std::string(400, '0') + "]a [3]b", send("a") + sleep("1.5") + send("b")},
+      {"[0]a [" + std::string(400, '9') + "]b",
+       send("a") + sleep(largest_double + ".0") + send("b")},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(script_for(c.input), expected_prologue + c.blocks + expected_epilogue) << c.input;
+}
+
+// Inputs built from the bytes that matter to the parser and the escaping.
+std::string random_input(std::mt19937& random) {
+  static const std::string alphabet =
+      std::string("[[]]..0123456789  \n\r\t\"\\\x01\x80\xff-ab", 33) + '\0';
+  std::uniform_int_distribution<std::size_t> length(0, 300), pick(0, alphabet.size() - 1);
+  std::string input(length(random), ' ');
+  for (char& c : input) c = alphabet[pick(random)];
+  return input;
+}
+
+TEST(ScriptOutput, SameScriptHoweverTheStreamsAreCut) {
+  std::mt19937 random(20261208);
+  for (int round = 0; round < 2000; ++round) {
+    const std::string input = random_input(random);
+    const std::string whole = script_for(input);
+    const std::size_t chunk = 1 + random() % 7;
+    const std::size_t capacity = 1 + random() % 5;
+    ASSERT_EQ(script_for(input, chunk, capacity), whole)
+        << input << " chunk " << chunk << " capacity " << capacity;
+  }
+}
+
+}  // namespace
