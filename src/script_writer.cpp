@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "byte_words.hpp"
+
 namespace replaygen {
 
 namespace {
@@ -31,16 +33,27 @@ constexpr auto plain_bytes = [] {
   return plain;
 }();
 
-// Whether any of the eight bytes in `word` is not a plain byte: the classic
-// tests for a byte below a bound, above a bound, or equal to a value, done on
-// all eight at once.
-constexpr bool has_special_byte(std::uint64_t word) {
-  constexpr std::uint64_t ones = 0x0101010101010101, high_bits = 0x8080808080808080;
-  const auto has_zero_byte = [](std::uint64_t w) { return ((w - ones) & ~w & high_bits) != 0; };
-  const bool below_bang = ((word - ones * '!') & ~word & high_bits) != 0;
-  const bool above_tilde = (((word + ones * (127 - '~')) | word) & high_bits) != 0;
-  return below_bang || above_tilde || has_zero_byte(word ^ (ones * '"')) ||
-         has_zero_byte(word ^ (ones * '\\'));
+// Flags each of eight bytes that is not plain: below '!', above '~', a
+// double quote or a backslash.
+constexpr std::uint64_t special_bytes(std::uint64_t word) {
+  using namespace byte_words;
+  return bytes_below(word, '!') | bytes_above(word, '~') | bytes_equal(word, '"') |
+         bytes_equal(word, '\\');
+}
+
+// Copies the run of plain bytes at `from` to `to`, as far as either room
+// lasts; advances both past what it copied.
+void copy_plain_run(const char*& from, const char* from_end, char*& to, const char* to_end) {
+  // Eight bytes at a time: all eight are stored, and as many kept as are plain.
+  while (from_end - from >= 8 && to_end - to >= 8) {
+    std::memcpy(to, from, 8);
+    const unsigned plain = byte_words::bytes_before_flag(special_bytes(byte_words::load(from)));
+    from += plain;
+    to += plain;
+    if (plain < 8) return;
+  }
+  while (from != from_end && to != to_end && plain_bytes[static_cast<unsigned char>(*from)])
+    *to++ = *from++;
 }
 
 // A backslash or double quote gets a backslash before it, any other byte a
@@ -74,21 +87,29 @@ void output_buffer::put_in_pieces(std::string_view text) {
   }
 }
 
-char* format_wait(double seconds, char* out) {
-  // Common waits are rounded as an integer count of tenths. The product is
-  // within 2^-21 of the exact one below 2^32, so unless its fraction lies
+namespace {
+
+char* write_tenths(std::uint64_t tenths, char* out) {
+  out = std::to_chars(out, out + max_wait_chars, tenths / 10).ptr;
+  *out++ = '.';
+  *out++ = static_cast<char>('0' + tenths % 10);
+  return out;
+}
+
+}  // namespace
+
+char* format_wait(double wait, char* out) {
+  // Python refuses a negative sleep, which would end the replay there.
+  const double seconds = std::max(wait, 0.0);
+  // Common waits are rounded as an integer count of tenths. The product
+  // is within 2^-21 of the exact one below 2^32, so unless its fraction lies
   // that close to one half it rounds the same way the exact value does.
   const double tenths = seconds * 10.0;
   if (tenths < 0x1p32) {
     const auto whole = static_cast<std::uint64_t>(tenths);
     const double fraction = tenths - static_cast<double>(whole);
-    if (std::abs(fraction - 0.5) > 0x1p-20) {
-      const std::uint64_t rounded = whole + (fraction > 0.5 ? 1 : 0);
-      out = std::to_chars(out, out + max_wait_chars, rounded / 10).ptr;
-      *out++ = '.';
-      *out++ = static_cast<char>('0' + rounded % 10);
-      return out;
-    }
+    if (std::abs(fraction - 0.5) > 0x1p-20)
+      return write_tenths(whole + (fraction > 0.5 ? 1 : 0), out);
   }
   return std::to_chars(out, out + max_wait_chars, seconds, std::chars_format::fixed, 1).ptr;
 }
@@ -96,34 +117,27 @@ char* format_wait(double seconds, char* out) {
 void write_prologue(output_buffer& out) { out.put(prologue); }
 
 void write_request(output_buffer& out, bool first, double wait) {
+  std::array<char, sleep_start.size() + max_wait_chars + sleep_end.size() + send_start.size()>
+      lines;
+  char* end = lines.data();
   if (!first) {
-    std::array<char, sleep_start.size() + max_wait_chars + sleep_end.size()> line;
-    char* end = std::copy(sleep_start.begin(), sleep_start.end(), line.data());
-    // Python refuses a negative sleep, which would end the replay there.
-    end = format_wait(std::max(wait, 0.0), end);
+    end = std::copy(sleep_start.begin(), sleep_start.end(), end);
+    end = format_wait(wait, end);
     end = std::copy(sleep_end.begin(), sleep_end.end(), end);
-    out.put({line.data(), static_cast<std::size_t>(end - line.data())});
   }
-  out.put(send_start);
+  end = std::copy(send_start.begin(), send_start.end(), end);
+  out.put({lines.data(), static_cast<std::size_t>(end - lines.data())});
 }
 
 const char* write_payload(output_buffer& out, const char* begin, const char* end) {
   const char* p = begin;
   for (;;) {
+    // Written through local pointers, which the compiler keeps in registers.
     const std::span<char> room = out.free_space();
     char* to = room.data();
-    char* const to_end = to + room.size();
-    // Plain bytes go eight at a time while they can, then one at a time;
-    // written through local pointers, which the compiler keeps in registers.
-    std::uint64_t word = 0;
-    for (; end - p >= 8 && to_end - to >= 8; p += 8, to += 8) {
-      std::memcpy(&word, p, sizeof word);
-      if (has_special_byte(word)) break;
-      std::memcpy(to, &word, sizeof word);
-    }
-    for (; p != end && to != to_end && plain_bytes[static_cast<unsigned char>(*p)]; ++p) *to++ = *p;
+    copy_plain_run(p, end, to, room.data() + room.size());
     out.commit(static_cast<std::size_t>(to - room.data()));
-    if (to == to_end) continue;
+    if (to == room.data() + room.size()) continue;
     if (p == end || ends_token(static_cast<unsigned char>(*p))) return p;
     put_escaped(out, static_cast<unsigned char>(*p));
     ++p;
@@ -151,28 +165,32 @@ void script_generator::end_token(char next) {
 
 void script_generator::feed(const char* begin, const char* end) {
   const char* p = begin;
+  // A token normally runs through the places in order, falling through from
+  // one to the next; a piece of input that ends inside a token returns, and
+  // the next piece resumes in the same place.
   while (p != end) {
     switch (place_) {
       case place::between_words:
         while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
-        if (p != end) {
-          scan_.reset();
-          place_ = place::time;
-        }
-        break;
+        if (p == end) return;
+        scan_.reset();
+        place_ = place::time;
+        [[fallthrough]];
       case place::time:
         p = parse_token(scan_, p, end);
-        if (scan_.closed) {
-          start_request();
-          place_ = place::payload;
-        } else if (p != end) {
+        if (!scan_.closed) {
+          if (p == end) return;
           start_request();
           end_token(*p);
+          break;
         }
-        break;
+        start_request();
+        place_ = place::payload;
+        [[fallthrough]];
       case place::payload:
         p = write_payload(out_, p, end);
-        if (p != end) end_token(*p);
+        if (p == end) return;
+        end_token(*p);
         break;
       case place::rest_of_word:
         while (p != end && !is_word_space(static_cast<unsigned char>(*p))) ++p;

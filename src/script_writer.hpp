@@ -54,7 +54,7 @@ class output_buffer {
 // Room that format_wait needs: the largest double has 309 integer digits.
 constexpr std::size_t max_wait_chars = 309 + 2;
 
-// Writes `seconds` (finite, not negative) in fixed notation with one digit
+// Writes `seconds`, a negative wait as zero, in fixed notation with one digit
 // after the point, a tie going to even on the exact binary value, into `out`
 // (max_wait_chars long); returns the end of what it wrote.
 char* format_wait(double seconds, char* out);

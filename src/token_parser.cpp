@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "byte_words.hpp"
+
 namespace replaygen {
 
 namespace {
@@ -34,14 +36,15 @@ double power_of_ten(std::uint64_t n) {
   return power;
 }
 
-// A digit past the ones that integers hold exactly: from here on the value is
-// the double arithmetic's, with the leading digits kept on the side.
-void push_long_digit(token_scan& scan, unsigned char c) {
+// A digit past the ones that integers hold exactly, `small_ss` being their
+// value: from here on the value is the double arithmetic's, with the leading
+// digits kept on the side.
+void push_long_digit(token_scan& scan, std::uint64_t small_ss, unsigned char c) {
   if (!scan.long_digits) {
     scan.long_digits = true;
-    scan.ss = static_cast<double>(scan.small_ss);
+    scan.ss = static_cast<double>(small_ss);
     scan.digits.reset();
-    scan.digits.push_all(scan.small_ss);
+    scan.digits.push_all(small_ss);
   }
   scan.ss = (scan.ss * 10.0 + c) - 48.0;
   scan.digits.push(static_cast<char>(c));
@@ -49,21 +52,31 @@ void push_long_digit(token_scan& scan, unsigned char c) {
 
 constexpr bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// Accumulates a run of digits; returns where the run ends.
-const char* scan_digits(token_scan& scan, const char* begin, const char* end) {
-  // In locals, which stay in registers, unlike the fields of `scan`.
-  std::uint64_t value = scan.small_ss;
-  const char* p = begin;
-  const char* exact_end =
-      p + std::min<std::ptrdiff_t>(end - p, token_scan::exact_digit_count - scan.small_digits);
-  for (; p != exact_end && is_digit(static_cast<unsigned char>(*p)); ++p)
-    value = value * 10 + static_cast<unsigned char>(*p) - '0';
-  scan.small_ss = value;
-  scan.small_digits += static_cast<unsigned>(p - begin);
-  for (; p != end && is_digit(static_cast<unsigned char>(*p)); ++p)
-    push_long_digit(scan, static_cast<unsigned char>(*p));
-  if (scan.dot) scan.frac += static_cast<std::uint64_t>(p - begin);
-  return p;
+constexpr auto integer_powers_of_ten = [] {
+  std::array<std::uint64_t, 9> powers{};
+  std::uint64_t power = 1;
+  for (std::uint64_t& p : powers) {
+    p = power;
+    power *= 10;
+  }
+  return powers;
+}();
+
+// Takes the run of digits at `p` into `value`, up to eight of them at once
+// and without a branch per digit; `p` must have eight bytes readable and
+// start with a digit. Returns how many digits it took.
+unsigned take_digits(std::uint64_t& value, const char* p) {
+  using namespace byte_words;
+  std::uint64_t word = load(p);
+  const unsigned count = bytes_before_flag(bytes_below(word, '0') | bytes_above(word, '9'));
+  // Shifting out what follows the digits leaves zero digits in front of them;
+  // then pairs, fours and eights of digits are combined by multiplying.
+  word = (word & 0x0f0f0f0f0f0f0f0f) << (8 * (8 - count));
+  word = (word * (1 + (10 << 8))) >> 8 & 0x00ff00ff00ff00ff;
+  word = (word * (1 + (100 << 16))) >> 16 & 0x0000ffff0000ffff;
+  word = (word * (1 + (10000ULL << 32))) >> 32;
+  value = value * integer_powers_of_ten[count] + word;
+  return count;
 }
 
 // The true value of the digits since the last '[' over ten to the power of frac.
@@ -115,24 +128,45 @@ void exact_digits::push_all(std::uint64_t number) {
 }
 
 const char* parse_token(token_scan& scan, const char* begin, const char* end) {
+  // The fields touched for every byte, in locals that stay in registers.
+  std::uint64_t small_ss = scan.small_ss;
+  unsigned small_digits = scan.small_digits;
+  bool dot = scan.dot;
+  std::uint64_t frac = scan.frac;
   const char* p = begin;
-  while (p != end) {
+  for (; p != end; ++p) {
     const auto c = static_cast<unsigned char>(*p);
-    if (is_digit(c)) {
-      p = scan_digits(scan, p, end);
-      continue;
-    }
-    if (ends_token(c)) break;
-    if (c == ']') {
+    if (is_digit(c) && end - p >= 8 && small_digits + 8 <= token_scan::exact_digit_count) {
+      const unsigned count = take_digits(small_ss, p);
+      small_digits += count;
+      if (dot) frac += count;
+      p += count - 1;
+    } else if (is_digit(c)) {
+      if (small_digits < token_scan::exact_digit_count) {
+        small_ss = small_ss * 10 + (c - '0');
+        ++small_digits;
+      } else {
+        push_long_digit(scan, small_ss, c);
+      }
+      if (dot) ++frac;
+    } else if (c == ']') {
       scan.closed = true;
-      return p + 1;
-    }
-    if (c == '[')
+      ++p;
+      break;
+    } else if (ends_token(c)) {
+      break;
+    } else if (c == '[') {
+      small_ss = 0;
+      small_digits = 0;
       scan.reset_value();
-    else
-      scan.dot = true;
-    ++p;
+    } else {
+      dot = true;
+    }
   }
+  scan.small_ss = small_ss;
+  scan.small_digits = small_digits;
+  scan.dot = dot;
+  scan.frac = frac;
   return p;
 }
 
