@@ -30,14 +30,22 @@ def write_workload(path):
             file.write("".join(lines))
 
 
-def run_once(program, workload, output=os.devnull):
-    """Returns the run's wall time in seconds and its peak resident memory in KiB."""
+def run_timed(program, workload):
+    """Returns the wall time in seconds of one run, writing to /dev/null so
+    that the disk does not blur the figures."""
+    with open(workload, "rb") as stdin:
+        start = time.perf_counter()
+        subprocess.run([program], stdin=stdin, stdout=subprocess.DEVNULL, check=True)
+        return time.perf_counter() - start
+
+
+def peak_memory_kib(program, workload, output):
+    """Runs the program once under GNU time, writing its script to `output`;
+    returns its peak resident memory in KiB."""
     with tempfile.NamedTemporaryFile(mode="r") as peak, open(workload, "rb") as stdin, \
             open(output, "wb") as stdout:
-        start = time.perf_counter()
         subprocess.run([TIME, "-f", "%M", "-o", peak.name, program], stdin=stdin, stdout=stdout, check=True)
-        seconds = time.perf_counter() - start
-        return seconds, int(peak.read())
+        return int(peak.read())
 
 
 def main():
@@ -56,24 +64,19 @@ def main():
         print(f"workload: {REQUESTS:,} requests, {size / 1e6:.1f} MB; {args.runs} runs each, in turns")
 
         outputs = {name: os.path.join(work, f"script{i}.py") for i, name in enumerate(programs)}
-        for name, program in programs.items():
-            run_once(program, workload, outputs[name])
+        peaks = {name: peak_memory_kib(program, workload, outputs[name]) for name, program in programs.items()}
         if not filecmp.cmp(*outputs.values(), shallow=False):
             raise SystemExit("FAILED: replaygen and the naive baseline wrote different scripts")
         print(f"check: both wrote the same script, {os.path.getsize(outputs['replaygen']) / 1e6:.1f} MB")
 
-        # Timed runs write to /dev/null, so that the disk does not blur the figures.
-        results = {name: [] for name in programs}
+        times = {name: [] for name in programs}
         for _ in range(args.runs):
             for name, program in programs.items():
-                results[name].append(run_once(program, workload))
-
-        medians = {}
-        for name, runs in results.items():
-            medians[name] = statistics.median(seconds for seconds, _ in runs)
-            peak = max(kib for _, kib in runs)
+                times[name].append(run_timed(program, workload))
+        medians = {name: statistics.median(runs) for name, runs in times.items()}
+        for name in programs:
             print(f"{name:15} median {medians[name]:.3f} s  {size / 1e6 / medians[name]:7.1f} MB/s"
-                  f"  peak resident {peak / 1024:.1f} MiB")
+                  f"  peak resident {peaks[name] / 1024:.1f} MiB")
         print(f"ratio: replaygen is {medians['naive baseline'] / medians['replaygen']:.1f}x the baseline's throughput")
 
 

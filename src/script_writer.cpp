@@ -46,8 +46,9 @@ constexpr std::uint64_t special_bytes(std::uint64_t word) {
 void copy_plain_run(const char*& from, const char* from_end, char*& to, const char* to_end) {
   // Eight bytes at a time: all eight are stored, and as many kept as are plain.
   while (from_end - from >= 8 && to_end - to >= 8) {
+    const std::uint64_t word = byte_words::load(from);
     std::memcpy(to, from, 8);
-    const unsigned plain = byte_words::bytes_before_flag(special_bytes(byte_words::load(from)));
+    const unsigned plain = byte_words::bytes_before_flag(special_bytes(word));
     from += plain;
     to += plain;
     if (plain < 8) return;
@@ -90,7 +91,8 @@ void output_buffer::put_in_pieces(std::string_view text) {
 namespace {
 
 char* write_tenths(std::uint64_t tenths, char* out) {
-  out = std::to_chars(out, out + max_wait_chars, tenths / 10).ptr;
+  // Leaves room for the point and the last digit.
+  out = std::to_chars(out, out + max_wait_chars - 2, tenths / 10).ptr;
   *out++ = '.';
   *out++ = static_cast<char>('0' + tenths % 10);
   return out;
@@ -98,10 +100,12 @@ char* write_tenths(std::uint64_t tenths, char* out) {
 
 }  // namespace
 
-char* format_wait(double wait, char* out) {
+char* format_wait(double wait, std::optional<std::int64_t> wait_tenths, char* out) {
   // Python refuses a negative sleep, which would end the replay there.
+  if (wait_tenths)
+    return write_tenths(static_cast<std::uint64_t>(std::max<std::int64_t>(*wait_tenths, 0)), out);
   const double seconds = std::max(wait, 0.0);
-  // Common waits are rounded as an integer count of tenths. The product
+  // Other common waits are rounded as an integer count of tenths. The product
   // is within 2^-21 of the exact one below 2^32, so unless its fraction lies
   // that close to one half it rounds the same way the exact value does.
   const double tenths = seconds * 10.0;
@@ -116,17 +120,20 @@ char* format_wait(double wait, char* out) {
 
 void write_prologue(output_buffer& out) { out.put(prologue); }
 
-void write_request(output_buffer& out, bool first, double wait) {
-  std::array<char, sleep_start.size() + max_wait_chars + sleep_end.size() + send_start.size()>
-      lines;
-  char* end = lines.data();
+void write_request(output_buffer& out, bool first, double wait,
+                   std::optional<std::int64_t> wait_tenths) {
+  constexpr std::size_t longest =
+      sleep_start.size() + max_wait_chars + sleep_end.size() + send_start.size();
+  static_assert(longest <= output_buffer::min_capacity);
+  const std::span<char> room = out.free_space(longest);
+  char* end = room.data();
   if (!first) {
     end = std::copy(sleep_start.begin(), sleep_start.end(), end);
-    end = format_wait(wait, end);
+    end = format_wait(wait, wait_tenths, end);
     end = std::copy(sleep_end.begin(), sleep_end.end(), end);
   }
   end = std::copy(send_start.begin(), send_start.end(), end);
-  out.put({lines.data(), static_cast<std::size_t>(end - lines.data())});
+  out.commit(static_cast<std::size_t>(end - room.data()));
 }
 
 const char* write_payload(output_buffer& out, const char* begin, const char* end) {
@@ -152,8 +159,12 @@ script_generator::script_generator(output_buffer& out) : out_(out) { write_prolo
 
 void script_generator::start_request() {
   const double ss = timestamp(scan_);
-  write_request(out_, count_ == 0, ss - prev_);
+  const std::optional<std::int64_t> tenths = timestamp_tenths(scan_);
+  std::optional<std::int64_t> wait_tenths;
+  if (tenths && prev_tenths_) wait_tenths = *tenths - *prev_tenths_;
+  write_request(out_, count_ == 0, ss - prev_, wait_tenths);
   prev_ = ss;
+  prev_tenths_ = tenths;
   ++count_;
 }
 
@@ -163,34 +174,37 @@ void script_generator::end_token(char next) {
   place_ = next == '\0' ? place::rest_of_word : place::between_words;
 }
 
+void script_generator::time_scanned(const char* p, const char* end) {
+  if (scan_.closed) {
+    start_request();
+    place_ = place::payload;
+  } else if (p != end) {
+    start_request();
+    end_token(*p);
+  } else {
+    place_ = place::time;
+  }
+}
+
 void script_generator::feed(const char* begin, const char* end) {
   const char* p = begin;
-  // A token normally runs through the places in order, falling through from
-  // one to the next; a piece of input that ends inside a token returns, and
-  // the next piece resumes in the same place.
+  // A piece of input may end anywhere; the next piece resumes in the same place.
   while (p != end) {
     switch (place_) {
       case place::between_words:
         while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
-        if (p == end) return;
-        scan_.reset();
-        place_ = place::time;
-        [[fallthrough]];
+        if (p != end) {
+          p = parse_token_start(scan_, p, end);
+          time_scanned(p, end);
+        }
+        break;
       case place::time:
         p = parse_token(scan_, p, end);
-        if (!scan_.closed) {
-          if (p == end) return;
-          start_request();
-          end_token(*p);
-          break;
-        }
-        start_request();
-        place_ = place::payload;
-        [[fallthrough]];
+        time_scanned(p, end);
+        break;
       case place::payload:
         p = write_payload(out_, p, end);
-        if (p == end) return;
-        end_token(*p);
+        if (p != end) end_token(*p);
         break;
       case place::rest_of_word:
         while (p != end && !is_word_space(static_cast<unsigned char>(*p))) ++p;

@@ -2,10 +2,12 @@
 // request token, fixed closing lines.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -21,8 +23,11 @@ class output_buffer {
  public:
   using drain_function = std::function<void(std::string_view)>;
 
+  // Room for the longest text that is written into free space at once.
+  static constexpr std::size_t min_capacity = 1024;
+
   output_buffer(std::size_t capacity, drain_function drain)
-      : data_(capacity), drain_(std::move(drain)) {}
+      : data_(std::max(capacity, min_capacity)), drain_(std::move(drain)) {}
 
   void put(std::string_view text) {
     if (text.size() <= data_.size() - used_) {
@@ -33,9 +38,10 @@ class output_buffer {
     }
   }
 
-  // Free space to write into directly (never empty), then take in with `commit`.
-  std::span<char> free_space() {
-    if (used_ == data_.size()) flush();
+  // Free space, at least `size` bytes of it (up to min_capacity), to write
+  // into directly; then take in what was written with `commit`.
+  std::span<char> free_space(std::size_t size = 1) {
+    if (data_.size() - used_ < size) flush();
     return {data_.data() + used_, data_.size() - used_};
   }
   void commit(std::size_t count) { used_ += count; }
@@ -54,15 +60,20 @@ class output_buffer {
 // Room that format_wait needs: the largest double has 309 integer digits.
 constexpr std::size_t max_wait_chars = 309 + 2;
 
-// Writes `seconds`, a negative wait as zero, in fixed notation with one digit
+// Writes a wait, a negative one as zero, in fixed notation with one digit
 // after the point, a tie going to even on the exact binary value, into `out`
-// (max_wait_chars long); returns the end of what it wrote.
-char* format_wait(double seconds, char* out);
+// (max_wait_chars long); returns the end of what it wrote. The wait is
+// `seconds`, the difference of two timestamps, and also `tenths` where both
+// are whole tenths (see timestamp_tenths): the doubles then lie so close to
+// those that their difference prints as exactly `tenths`, which needs no
+// arithmetic on doubles.
+char* format_wait(double seconds, std::optional<std::int64_t> tenths, char* out);
 
 void write_prologue(output_buffer& out);
 // Writes the wait line (unless the token is the first) and the start of the
 // line that sends the payload.
-void write_request(output_buffer& out, bool first, double wait);
+void write_request(output_buffer& out, bool first, double wait,
+                   std::optional<std::int64_t> wait_tenths);
 // Writes payload bytes, escaped, up to the first byte that ends the token;
 // returns where it stopped.
 const char* write_payload(output_buffer& out, const char* begin, const char* end);
@@ -84,6 +95,9 @@ class script_generator {
   enum class place { between_words, time, payload, rest_of_word };
 
   void start_request();
+  // After (part of) a token's time is scanned up to `p`: on to its payload,
+  // past its end, or on scanning with the next piece of input.
+  void time_scanned(const char* p, const char* end);
   // Ends the token at `next`, a byte that ends tokens.
   void end_token(char next);
 
@@ -92,6 +106,7 @@ class script_generator {
   token_scan scan_;
   std::uint64_t count_ = 0;
   double prev_ = 0.0;
+  std::optional<std::int64_t> prev_tenths_;
 };
 
 }  // namespace replaygen

@@ -79,6 +79,33 @@ unsigned take_digits(std::uint64_t& value, const char* p) {
   return count;
 }
 
+// The usual time part, "[", digits, a "." and more digits if any, and "]",
+// scanned in a few steps into a fresh `scan`; returns where it ends, or null
+// (leaving `scan` as it was) if the token is of another shape or near `end`.
+const char* parse_usual_time(token_scan& scan, const char* begin, const char* end) {
+  // Room for the brackets, the point and two runs of digits read eight at once.
+  constexpr std::ptrdiff_t room = 20;
+  if (end - begin < room || begin[0] != '[' || !is_digit(static_cast<unsigned char>(begin[1])))
+    return nullptr;
+  std::uint64_t value = 0;
+  const char* p = begin + 1;
+  const unsigned whole_digits = take_digits(value, p);
+  p += whole_digits;
+  const bool dot = *p == '.';
+  unsigned fraction_digits = 0;
+  if (dot && is_digit(static_cast<unsigned char>(*++p))) {
+    fraction_digits = take_digits(value, p);
+    p += fraction_digits;
+  }
+  if (*p != ']' || whole_digits + fraction_digits > token_scan::exact_digit_count) return nullptr;
+  scan.small_ss = value;
+  scan.small_digits = whole_digits + fraction_digits;
+  scan.dot = dot;
+  scan.frac = fraction_digits;
+  scan.closed = true;
+  return p + 1;
+}
+
 // The true value of the digits since the last '[' over ten to the power of frac.
 double exact_value(const token_scan& scan) {
   if (scan.long_digits) return scan.digits.value(scan.frac);
@@ -170,10 +197,22 @@ const char* parse_token(token_scan& scan, const char* begin, const char* end) {
   return p;
 }
 
+const char* parse_token_start(token_scan& scan, const char* begin, const char* end) {
+  scan.reset();
+  if (const char* after = parse_usual_time(scan, begin, end)) return after;
+  return parse_token(scan, begin, end);
+}
+
 double timestamp(const token_scan& scan) {
   const double ss = scan.long_digits ? scan.ss : static_cast<double>(scan.small_ss);
   if (std::isfinite(ss) && scan.frac <= max_power_of_ten) return ss / power_of_ten(scan.frac);
   return exact_value(scan);
+}
+
+std::optional<std::int64_t> timestamp_tenths(const token_scan& scan) {
+  if (scan.long_digits || scan.frac > 1 || scan.small_ss >= max_tenths) return std::nullopt;
+  const auto digits = static_cast<std::int64_t>(scan.small_ss);
+  return scan.frac == 1 ? digits : digits * 10;
 }
 
 }  // namespace replaygen

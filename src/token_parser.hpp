@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace replaygen {
 
@@ -79,7 +80,17 @@ struct token_scan {
 // where it stopped; a token split across reads is scanned in several calls.
 const char* parse_token(token_scan& scan, const char* begin, const char* end);
 
+// Resets `scan` for the token that starts at `begin` and scans its time part
+// as parse_token does.
+const char* parse_token_start(token_scan& scan, const char* begin, const char* end);
+
 // The token's time in seconds, once its time part is scanned.
 double timestamp(const token_scan& scan);
+
+// The same time as a whole number of tenths of a second, where the token
+// writes it with at most one digit after the mark and it is below
+// max_tenths; otherwise none. The timestamp is then the double nearest to it.
+inline constexpr std::int64_t max_tenths = 1'000'000'000'000;
+std::optional<std::int64_t> timestamp_tenths(const token_scan& scan);
 
 }  // namespace replaygen

@@ -53,7 +53,6 @@ TEST(ScriptOutput, BlocksForEachInput) {
 std::string random_input(std::mt19937& random) {
   using namespace std::string_literals;
   static const std::string alphabet = "[[]]..0123456789  \n\r\t\"\\\x01\x80\xff-ab\0"s;
-  std::string("[[]]..0123456789  \n\r\t\"\\\x01\x80\xff-ab", 33) + '\0';
   std::uniform_int_distribution<std::size_t> length(0, 300), pick(0, alphabet.size() - 1);
   std::string input(length(random), ' ');
   for (char& c : input) c = alphabet[pick(random)];
