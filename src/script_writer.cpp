@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 
-#include "byte_words.hpp"
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace replaygen {
 
@@ -33,26 +36,37 @@ constexpr auto plain_bytes = [] {
   return plain;
 }();
 
-// Flags each of eight bytes that is not plain: below '!', above '~', a
-// double quote or a backslash.
-constexpr std::uint64_t special_bytes(std::uint64_t word) {
-  using namespace byte_words;
-  return bytes_below(word, '!') | bytes_above(word, '~') | bytes_equal(word, '"') |
-         bytes_equal(word, '\\');
+#if defined(__SSE2__) || defined(_M_X64)
+// Copies plain bytes sixteen at a time with SSE2, which every x86-64 has, as
+// far as both ranges hold sixteen; advances both past what it copied.
+void copy_plain_sixteens(const char*& from, const char* from_end, char*& to, const char* to_end) {
+  // The compares are signed, so bytes are shifted by 0x80 to compare unsigned.
+  const __m128i shift = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i bang = _mm_set1_epi8('!' - 0x80), tilde = _mm_set1_epi8('~' - 0x80);
+  const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
+  while (from_end - from >= 16 && to_end - to >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    // All sixteen are stored, and as many kept as are plain.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
+    const __m128i shifted = _mm_xor_si128(bytes, shift);
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(shifted, bang), _mm_cmpgt_epi8(shifted, tilde)),
+                     _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
+    const auto flags = static_cast<unsigned>(_mm_movemask_epi8(special));
+    const int plain = flags == 0 ? 16 : std::countr_zero(flags);
+    from += plain;
+    to += plain;
+    if (plain < 16) return;
+  }
 }
+#endif
 
 // Copies the run of plain bytes at `from` to `to`, as far as either room
 // lasts; advances both past what it copied.
 void copy_plain_run(const char*& from, const char* from_end, char*& to, const char* to_end) {
-  // Eight bytes at a time: all eight are stored, and as many kept as are plain.
-  while (from_end - from >= 8 && to_end - to >= 8) {
-    const std::uint64_t word = byte_words::load(from);
-    std::memcpy(to, from, 8);
-    const unsigned plain = byte_words::bytes_before_flag(special_bytes(word));
-    from += plain;
-    to += plain;
-    if (plain < 8) return;
-  }
+#if defined(__SSE2__) || defined(_M_X64)
+  copy_plain_sixteens(from, from_end, to, to_end);
+#endif
   while (from != from_end && to != to_end && plain_bytes[static_cast<unsigned char>(*from)])
     *to++ = *from++;
 }
@@ -158,8 +172,9 @@ void write_epilogue(output_buffer& out) { out.put(epilogue); }
 script_generator::script_generator(output_buffer& out) : out_(out) { write_prologue(out_); }
 
 void script_generator::start_request() {
-  const double ss = timestamp(scan_);
   const std::optional<std::int64_t> tenths = timestamp_tenths(scan_);
+  // The same double as timestamp() gives, found with less work.
+  const double ss = tenths ? static_cast<double>(*tenths) / 10.0 : timestamp(scan_);
   std::optional<std::int64_t> wait_tenths;
   if (tenths && prev_tenths_) wait_tenths = *tenths - *prev_tenths_;
   write_request(out_, count_ == 0, ss - prev_, wait_tenths);

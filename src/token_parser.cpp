@@ -1,15 +1,50 @@
 #include "token_parser.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
-
-#include "byte_words.hpp"
 
 namespace replaygen {
 
 namespace {
+
+// Tests on eight bytes at once, for scanning digits.
+namespace byte_words {
+
+constexpr std::uint64_t ones = 0x0101010101010101;
+constexpr std::uint64_t high_bits = 0x8080808080808080;
+
+// Eight bytes as a number, the first in the lowest bits, on any platform.
+std::uint64_t load(const char* p) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, p, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) {
+    std::uint64_t reversed = 0;
+    for (int i = 0; i < 8; ++i, word >>= 8) reversed = reversed << 8 | (word & 0xff);
+    word = reversed;
+  }
+  return word;
+}
+
+// The tests below flag a byte in its high bit. They are the classic tests
+// for a byte below or above a bound; a borrow or carry can flag a byte
+// falsely only above a truly flagged one, so the lowest flag is always right.
+constexpr std::uint64_t bytes_below(std::uint64_t word, unsigned char bound) {
+  return (word - ones * bound) & ~word & high_bits;
+}
+constexpr std::uint64_t bytes_above(std::uint64_t word, unsigned char bound) {
+  return ((word + ones * (127 - bound)) | word) & high_bits;
+}
+
+// How many bytes come before the first flagged one (eight if none is).
+constexpr unsigned bytes_before_flag(std::uint64_t flags) {
+  return flags == 0 ? 8 : static_cast<unsigned>(std::countr_zero(flags)) / 8;
+}
+
+}  // namespace byte_words
 
 // Powers of ten up to 1e22 are exact in a double.
 constexpr auto exact_powers_of_ten = [] {
@@ -80,8 +115,9 @@ unsigned take_digits(std::uint64_t& value, const char* p) {
 }
 
 // The usual time part, "[", digits, a "." and more digits if any, and "]",
-// scanned in a few steps into a fresh `scan`; returns where it ends, or null
-// (leaving `scan` as it was) if the token is of another shape or near `end`.
+// scanned in a few steps into `scan`, which it sets as a whole; returns where
+// it ends, or null (leaving `scan` as it was) if the token is of another
+// shape or too near `end`.
 const char* parse_usual_time(token_scan& scan, const char* begin, const char* end) {
   // Room for the brackets, the point and two runs of digits read eight at once.
   constexpr std::ptrdiff_t room = 20;
@@ -100,6 +136,7 @@ const char* parse_usual_time(token_scan& scan, const char* begin, const char* en
   if (*p != ']' || whole_digits + fraction_digits > token_scan::exact_digit_count) return nullptr;
   scan.small_ss = value;
   scan.small_digits = whole_digits + fraction_digits;
+  scan.long_digits = false;
   scan.dot = dot;
   scan.frac = fraction_digits;
   scan.closed = true;
@@ -198,8 +235,8 @@ const char* parse_token(token_scan& scan, const char* begin, const char* end) {
 }
 
 const char* parse_token_start(token_scan& scan, const char* begin, const char* end) {
-  scan.reset();
   if (const char* after = parse_usual_time(scan, begin, end)) return after;
+  scan.reset();
   return parse_token(scan, begin, end);
 }
 

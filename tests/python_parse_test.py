@@ -10,11 +10,13 @@ ALPHABET = b"[[]]..0123456789-ab\"\\\0\x01\x1f\x7f\x80\xff  \t\r\n\v\f"
 
 
 def random_request_list(rng):
-    words = []
+    # Long plain runs, so that payloads copied in runs meet specials anywhere.
+    plain_run = bytes(rng.choice(b"abc=;") for _ in range(rng.randrange(60)))
+    words = [b"[0]" + plain_run + bytes([rng.choice(ALPHABET)]) + plain_run]
     for _ in range(rng.randrange(0, 60)):
         if rng.random() < 0.5:
             words.append(b"[%d.%d]" % (rng.randrange(100), rng.randrange(100)))
-        words.append(bytes(rng.choice(ALPHABET) for _ in range(rng.randrange(12))))
+        words.append(bytes(rng.choice(ALPHABET) for _ in range(rng.randrange(40))))
     return b"".join(words)
 
 
