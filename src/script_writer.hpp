@@ -63,11 +63,11 @@ constexpr std::size_t max_wait_chars = 309 + 2;
 // Writes a wait, a negative one as zero, in fixed notation with one digit
 // after the point, a tie going to even on the exact binary value, into `out`
 // (max_wait_chars long); returns the end of what it wrote. The wait is
-// `seconds`, the difference of two timestamps, and also `tenths` where both
+// `wait`, the difference of two timestamps, and also `wait_tenths` where both
 // are whole tenths (see timestamp_tenths): the doubles then lie so close to
-// those that their difference prints as exactly `tenths`, which needs no
+// those that their difference prints as exactly `wait_tenths`, which needs no
 // arithmetic on doubles.
-char* format_wait(double seconds, std::optional<std::int64_t> tenths, char* out);
+char* format_wait(double wait, std::optional<std::int64_t> wait_tenths, char* out);
 
 void write_prologue(output_buffer& out);
 // Writes the wait line (unless the token is the first) and the start of the

@@ -247,9 +247,10 @@ double timestamp(const token_scan& scan) {
 }
 
 std::optional<std::int64_t> timestamp_tenths(const token_scan& scan) {
-  if (scan.long_digits || scan.frac > 1 || scan.small_ss >= max_tenths) return std::nullopt;
-  const auto digits = static_cast<std::int64_t>(scan.small_ss);
-  return scan.frac == 1 ? digits : digits * 10;
+  if (scan.long_digits || scan.frac > 1) return std::nullopt;
+  const std::uint64_t tenths = scan.frac == 1 ? scan.small_ss : scan.small_ss * 10;
+  if (tenths >= max_tenths) return std::nullopt;
+  return static_cast<std::int64_t>(tenths);
 }
 
 }  // namespace replaygen

@@ -6,13 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace replaygen {
 
 // Bytes that end a word of input: the ones the "%s" read conversion skips.
 inline constexpr auto word_space_bytes = [] {
   std::array<bool, 256> space{};
-  for (const unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) space[c] = true;
+  for (const char c : std::string_view(" \t\n\v\f\r")) space[static_cast<unsigned char>(c)] = true;
   return space;
 }();
 
@@ -54,7 +55,7 @@ struct token_scan {
   std::uint64_t small_ss = 0;  // value of the digits, while there are few
   unsigned small_digits = 0;
   bool long_digits = false;  // more digits: `ss` and `digits` take over
-  double ss = 0.0;           // value of the digits accumulated so far
+  double ss = 0.0;           // value of the digits, once there are more
   bool closed = false;
   bool dot = false;
   std::uint64_t frac = 0;
