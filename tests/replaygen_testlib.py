@@ -1,5 +1,6 @@
 """Helpers shared by the tests that run the built replaygen."""
 import ast
+import re
 import subprocess
 import sys
 
@@ -10,7 +11,6 @@ PROLOGUE = (
     b"stdin = subprocess.PIPE,stdout = ff,shell=True)\n"
 )
 EPILOGUE = b"output1.stdin.close()\nff.close()\n"
-WORD_SPACE = b" \t\n\v\f\r"
 SKIP = 77  # the exit status that CTest takes for a skipped test
 
 
@@ -26,14 +26,8 @@ def run(replaygen, data, **options):
 
 def payloads(data):
     """What each request token sends: its bytes after the first ']', up to a NUL."""
-    for space in WORD_SPACE[1:]:
-        data = data.replace(bytes([space]), b" ")
-    result = []
-    for word in data.split(b" "):
-        if word:
-            token = word.split(b"\0", 1)[0]
-            result.append(token.partition(b"]")[2])
-    return result
+    words = re.split(rb"[ \t\n\v\f\r]+", data)
+    return [word.split(b"\0")[0].partition(b"]")[2] for word in words if word]
 
 
 def script_calls(script):

@@ -55,22 +55,6 @@ TEST(TokenParser, TimeAndPayloadOfEachShape) {
   }
 }
 
-TEST(TokenParser, StopsAtTheBytesThatEndAToken) {
-  for (const char stop : std::string("\0 \t\n\v\f\r", 7)) {
-    const std::string token = std::string("[2.5]ab") + stop + "cd";
-    replaygen::token_scan scan;
-    scan.reset();
-    const char* at = replaygen::parse_token(scan, token.data(), token.data() + token.size());
-    EXPECT_EQ(std::string(at, token.data() + token.size()), token.substr(5));
-    const std::string unclosed = std::string("[2.5") + stop + "]";
-    scan.reset();
-    EXPECT_EQ(*replaygen::parse_token(scan, unclosed.data(), unclosed.data() + unclosed.size()),
-              stop);
-    EXPECT_FALSE(scan.closed);
-    EXPECT_EQ(replaygen::timestamp(scan), 2.5);
-  }
-}
-
 // Where the digit arithmetic leaves the range of a double, the time is the
 // token's true decimal value; the C library's strtod is the oracle.
 TEST(TokenParser, TimesBeyondDoubleArithmeticKeepTheirValue) {
