@@ -24,7 +24,7 @@ class output_buffer {
   using drain_function = std::function<void(std::string_view)>;
 
   // Room for the longest text that is written into free space at once.
-  static constexpr std::size_t min_capacity = 1024;
+  static constexpr std::size_t min_capacity = 512;
 
   output_buffer(std::size_t capacity, drain_function drain)
       : data_(std::max(capacity, min_capacity)), drain_(std::move(drain)) {}

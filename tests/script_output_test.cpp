@@ -49,13 +49,17 @@ TEST(ScriptOutput, BlocksForEachInput) {
     EXPECT_EQ(script_for(c.input), expected_prologue + c.blocks + expected_epilogue) << c.input;
 }
 
-// Inputs built from the bytes that matter to the parser and the escaping.
+// Inputs built from the bytes that matter to the parser and the escaping,
+// and from runs of plain bytes long enough to be copied many at a time.
 std::string random_input(std::mt19937& random) {
   using namespace std::string_literals;
   static const std::string alphabet = "[[]]..0123456789  \n\r\t\"\\\x01\x80\xff-ab\0"s;
-  std::uniform_int_distribution<std::size_t> length(0, 300), pick(0, alphabet.size() - 1);
-  std::string input(length(random), ' ');
-  for (char& c : input) c = alphabet[pick(random)];
+  std::uniform_int_distribution<std::size_t> pieces(0, 200), pick(0, alphabet.size()), run(1, 70);
+  std::string input;
+  for (std::size_t n = pieces(random); n > 0; --n) {
+    const std::size_t i = pick(random);
+    input += i < alphabet.size() ? std::string(1, alphabet[i]) : std::string(run(random), 'x');
+  }
   return input;
 }
 
@@ -65,7 +69,8 @@ TEST(ScriptOutput, SameScriptHoweverTheStreamsAreCut) {
     const std::string input = random_input(random);
     const std::string whole = script_for(input);
     const std::size_t chunk = 1 + random() % 7;
-    const std::size_t capacity = 1 + random() % 5;
+    // The smallest output buffers, ending at every offset.
+    const std::size_t capacity = replaygen::output_buffer::min_capacity + random() % 16;
     ASSERT_EQ(script_for(input, chunk, capacity), whole)
         << input << " chunk " << chunk << " capacity " << capacity;
   }
