@@ -54,7 +54,7 @@ TEST(ScriptOutput, BlocksForEachInput) {
 std::string random_input(std::mt19937& random) {
   using namespace std::string_literals;
   static const std::string alphabet = "[[]]..0123456789  \n\r\t\"\\\x01\x80\xff-ab\0"s;
-  std::uniform_int_distribution<std::size_t> pieces(0, 200), pick(0, alphabet.size()), run(1, 70);
+  std::uniform_int_distribution<std::size_t> pieces(0, 200), pick(0, alphabet.size()), run(1, 700);
   std::string input;
   for (std::size_t n = pieces(random); n > 0; --n) {
     const std::size_t i = pick(random);
@@ -68,7 +68,8 @@ TEST(ScriptOutput, SameScriptHoweverTheStreamsAreCut) {
   for (int round = 0; round < 2000; ++round) {
     const std::string input = random_input(random);
     const std::string whole = script_for(input);
-    const std::size_t chunk = 1 + random() % 7;
+    // Pieces of input from single bytes to more than the output buffer holds.
+    const std::size_t chunk = std::size_t{1} << random() % 12;
     // The smallest output buffers, ending at every offset.
     const std::size_t capacity = replaygen::output_buffer::min_capacity + random() % 16;
     ASSERT_EQ(script_for(input, chunk, capacity), whole)

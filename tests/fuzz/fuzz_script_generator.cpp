@@ -69,8 +69,8 @@ std::size_t check_blocks(std::string_view blocks) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   // The first byte picks how small the pieces of input and output are.
-  const std::size_t chunk = 1 + data[0] % 8;
-  const std::size_t capacity = replaygen::output_buffer::min_capacity + data[0] / 8 % 32;
+  const std::size_t chunk = std::size_t{1} << data[0] % 13;
+  const std::size_t capacity = replaygen::output_buffer::min_capacity + data[0] / 13;
   const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   const std::string script = script_for(input, chunk, capacity);
