@@ -208,18 +208,18 @@ void script_generator::feed(const char* begin, const char* end) {
     switch (place_) {
       case place::between_words:
         while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
-        if (p != end) {
-          p = parse_token_start(scan_, p, end);
-          time_scanned(p, end);
-        }
+        if (p == end) break;
+        p = parse_token_start(scan_, p, end);
+        time_scanned(p, end);
+        if (place_ != place::payload) break;
+        [[fallthrough]];
+      case place::payload:
+        p = write_payload(out_, p, end);
+        if (p != end) end_token(*p);
         break;
       case place::time:
         p = parse_token(scan_, p, end);
         time_scanned(p, end);
-        break;
-      case place::payload:
-        p = write_payload(out_, p, end);
-        if (p != end) end_token(*p);
         break;
       case place::rest_of_word:
         while (p != end && !is_word_space(static_cast<unsigned char>(*p))) ++p;

@@ -130,7 +130,13 @@ const char* parse_usual_time(token_scan& scan, const char* begin, const char* en
   const bool dot = *p == '.';
   unsigned fraction_digits = 0;
   if (dot && is_digit(static_cast<unsigned char>(*++p))) {
-    fraction_digits = take_digits(value, p);
+    // One digit after the point is the most common by far.
+    if (is_digit(static_cast<unsigned char>(p[1]))) {
+      fraction_digits = take_digits(value, p);
+    } else {
+      value = value * 10 + static_cast<unsigned char>(*p) - '0';
+      fraction_digits = 1;
+    }
     p += fraction_digits;
   }
   if (*p != ']' || whole_digits + fraction_digits > token_scan::exact_digit_count) return nullptr;
