@@ -206,19 +206,19 @@ const char* parse_token(token_scan& scan, const char* begin, const char* end) {
   const char* p = begin;
   for (; p != end; ++p) {
     const auto c = static_cast<unsigned char>(*p);
-    if (is_digit(c) && end - p >= 8 && small_digits + 8 <= token_scan::exact_digit_count) {
-      const unsigned count = take_digits(small_ss, p);
-      small_digits += count;
-      if (dot) frac += count;
-      p += count - 1;
-    } else if (is_digit(c)) {
-      if (small_digits < token_scan::exact_digit_count) {
+    if (is_digit(c)) {
+      unsigned count = 1;
+      if (end - p >= 8 && small_digits + 8 <= token_scan::exact_digit_count) {
+        count = take_digits(small_ss, p);
+        small_digits += count;
+      } else if (small_digits < token_scan::exact_digit_count) {
         small_ss = small_ss * 10 + (c - '0');
         ++small_digits;
       } else {
         push_long_digit(scan, small_ss, c);
       }
-      if (dot) ++frac;
+      if (dot) frac += count;
+      p += count - 1;
     } else if (c == ']') {
       scan.closed = true;
       ++p;
