@@ -9,6 +9,19 @@
 
 #include "script_writer.hpp"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
+// Text mode on Windows ends a file or pipe at a 0x1A byte, which is data here;
+// a console keeps text mode, so that Ctrl-Z, Enter still ends typed input.
+static void read_input_as_bytes() {
+  if (!_isatty(_fileno(stdin))) _setmode(_fileno(stdin), _O_BINARY);
+}
+#else
+static void read_input_as_bytes() {}
+#endif
+
 namespace {
 
 // Large enough that reads and writes cost little per byte.
@@ -28,10 +41,12 @@ void generate_script() {
   replaygen::output_buffer out(io_chunk, write_to_stdout);
   replaygen::script_generator script(out);
   std::vector<char> input(io_chunk);
-  std::size_t got = 0;
-  while ((got = std::fread(input.data(), 1, input.size(), stdin)) > 0)
+  // One end of input is enough: at a terminal, reading on would wait for another.
+  while (!std::feof(stdin)) {
+    const std::size_t got = std::fread(input.data(), 1, input.size(), stdin);
+    if (std::ferror(stdin)) throw io_failure{"read error", errno};
     script.feed(input.data(), input.data() + got);
-  if (std::ferror(stdin)) throw io_failure{"read error", errno};
+  }
   script.finish();
   out.flush();
 }
@@ -39,6 +54,7 @@ void generate_script() {
 }  // namespace
 
 int main() {
+  read_input_as_bytes();
   // The program buffers in large chunks itself; a second buffer would only copy.
   std::setvbuf(stdin, nullptr, _IONBF, 0);
   std::setvbuf(stdout, nullptr, _IONBF, 0);
@@ -47,6 +63,9 @@ int main() {
     if (std::fclose(stdout) != 0) throw io_failure{"write error", errno};
   } catch (const io_failure& failure) {
     std::fprintf(stderr, "replaygen: %s: %s\n", failure.what, std::strerror(failure.error));
+    return 1;
+  } catch (const replaygen::input_refused& refusal) {
+    std::fprintf(stderr, "replaygen: input error: %s\n", refusal.what());
     return 1;
   }
   return 0;

@@ -169,8 +169,6 @@ void write_request_end(output_buffer& out) { out.put(send_end); }
 
 void write_epilogue(output_buffer& out) { out.put(epilogue); }
 
-script_generator::script_generator(output_buffer& out) : out_(out) { write_prologue(out_); }
-
 void script_generator::start_request() {
   const std::optional<std::int64_t> tenths = timestamp_tenths(scan_);
   // The same double as timestamp() gives, found with less work.
@@ -201,7 +199,34 @@ void script_generator::time_scanned(const char* p, const char* end) {
   }
 }
 
+void script_generator::take_input_start(const char*& p, const char* end) {
+  // Editors on Windows put the UTF-8 mark before text; its bytes would read as part of a time.
+  constexpr std::string_view utf8_mark = "\xEF\xBB\xBF";
+  while (p != end) {
+    held_[held_count_++] = *p++;
+    const std::string_view held(held_.data(), held_count_);
+    if (held == "\xFF\xFE" || held == "\xFE\xFF")
+      throw input_refused("the input is UTF-16 text; save it as UTF-8 or ASCII");
+    const bool may_be_mark = utf8_mark.starts_with(held) || held == "\xFF" || held == "\xFE";
+    if (held == utf8_mark || !may_be_mark) {
+      start_script(held == utf8_mark ? std::string_view() : held);
+      return;
+    }
+  }
+}
+
+void script_generator::start_script(std::string_view held) {
+  write_prologue(out_);
+  started_ = true;
+  feed_words(held.data(), held.data() + held.size());
+}
+
 void script_generator::feed(const char* begin, const char* end) {
+  if (!started_) take_input_start(begin, end);
+  feed_words(begin, end);
+}
+
+void script_generator::feed_words(const char* begin, const char* end) {
   const char* p = begin;
   // A piece of input may end anywhere; the next piece resumes in the same place.
   while (p != end) {
@@ -230,6 +255,8 @@ void script_generator::feed(const char* begin, const char* end) {
 }
 
 void script_generator::finish() {
+  // A short input may end while it could still have been a mark.
+  if (!started_) start_script({held_.data(), held_count_});
   if (place_ == place::time) start_request();
   if (place_ == place::time || place_ == place::payload) write_request_end(out_);
   write_epilogue(out_);

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -81,11 +83,18 @@ const char* write_payload(output_buffer& out, const char* begin, const char* end
 void write_request_end(output_buffer& out);
 void write_epilogue(output_buffer& out);
 
+// Input that is no request list at all, refused before any of the script is
+// written.
+struct input_refused : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 // Turns standard input, handed over in pieces of any size, into the script.
+// A UTF-8 byte order mark at the start of input is skipped; input that starts
+// with a UTF-16 one is refused with input_refused.
 class script_generator {
  public:
-  // Writes the opening lines at once, before any input is read.
-  explicit script_generator(output_buffer& out);
+  explicit script_generator(output_buffer& out) : out_(out) {}
 
   void feed(const char* begin, const char* end);
   // At the end of input: ends the last token and writes the closing lines.
@@ -94,6 +103,12 @@ class script_generator {
  private:
   enum class place { between_words, time, payload, rest_of_word };
 
+  // Holds back the first bytes of input, advancing `p`, until they are known
+  // to be a byte order mark or not; then starts the script.
+  void take_input_start(const char*& p, const char* end);
+  // Writes the opening lines, then the words that start with `held`.
+  void start_script(std::string_view held);
+  void feed_words(const char* begin, const char* end);
   void start_request();
   // After (part of) a token's time is scanned up to `p`: on to its payload,
   // past its end, or on scanning with the next piece of input.
@@ -102,6 +117,9 @@ class script_generator {
   void end_token(char next);
 
   output_buffer& out_;
+  bool started_ = false;
+  std::array<char, 3> held_{};  // the longest mark's length
+  std::size_t held_count_ = 0;
   place place_ = place::between_words;
   token_scan scan_;
   std::uint64_t count_ = 0;

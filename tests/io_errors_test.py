@@ -1,29 +1,61 @@
-"""A failed write or read is reported and ends with status 1; a good run says
-nothing on standard error and ends with status 0."""
+"""How each run ends: a failed write or read is reported with status 1,
+UTF-16 input is refused before anything is written, a closed output pipe ends
+the program by SIGPIPE as it ends any filter, one end of file typed at a
+terminal ends the input, and a good run says nothing on standard error."""
 import os
+import pty
+import signal
 import subprocess
 
-from replaygen_testlib import check, replaygen_path
+from replaygen_testlib import EPILOGUE, PROLOGUE, check, replaygen_path, send
 
 BIG_INPUT = b"[0.5]id=1;op=2\n" * 100_000
-DISK_FULL = (1, b"replaygen: write error: No space left on device\n")
-CLOSED = None  # standard output closed before the program starts
+DISK_FULL = (1, b"replaygen: write error: No space left on device\n", None)
+UTF16 = (1, b"replaygen: input error: the input is UTF-16 text; save it as UTF-8 or ASCII\n", b"")
+CLOSED = "closed"  # standard output closed before the program starts
+BROKEN_PIPE = "broken pipe"  # a pipe whose reader has gone
+CAPTURED = "captured"
+
+
+def output_fd(target):
+    if target == BROKEN_PIPE:
+        reader, writer = os.pipe()
+        os.close(reader)
+        return writer
+    return {CLOSED: subprocess.DEVNULL, CAPTURED: subprocess.PIPE}.get(target) or os.open(target, os.O_WRONLY)
 
 
 def outcome(replaygen, source, target):
     """Runs replaygen with `source` (bytes, or a path) as input and `target`
-    (a path, or CLOSED) as output; returns its exit status and standard error."""
+    (a path, CLOSED, BROKEN_PIPE or CAPTURED) as output; returns its exit
+    status (minus the signal that ended it), standard error and, if CAPTURED,
+    standard output."""
     from_file = isinstance(source, str)
     stdin = os.open(source, os.O_RDONLY) if from_file else subprocess.PIPE
-    stdout = subprocess.DEVNULL if target is CLOSED else os.open(target, os.O_WRONLY)
+    stdout = output_fd(target)
     close_stdout = (lambda: os.close(1)) if target is CLOSED else None
     with subprocess.Popen([replaygen], stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
                           preexec_fn=close_stdout) as process:
-        _, error = process.communicate(None if from_file else source)
+        output, error = process.communicate(None if from_file else source)
     for fd in (stdin, stdout):
         if fd not in (subprocess.PIPE, subprocess.DEVNULL):
             os.close(fd)
-    return process.returncode, error
+    return process.returncode, error, output
+
+
+def check_one_end_of_file_at_a_terminal(replaygen):
+    controller, terminal = pty.openpty()
+    with subprocess.Popen([replaygen], stdin=terminal, stdout=subprocess.PIPE) as process:
+        os.close(terminal)
+        os.write(controller, b"[1]a\n\x04")  # Ctrl-D at the start of a line
+        try:
+            output, _ = process.communicate(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            check(False, "one end of file at a terminal did not end the input")
+    os.close(controller)
+    check((process.returncode, output) == (0, PROLOGUE + send(b"a") + EPILOGUE),
+          f"at a terminal: got {process.returncode}, {output!r}")
 
 
 def main():
@@ -31,13 +63,17 @@ def main():
     cases = [
         ("disk full", BIG_INPUT, "/dev/full", DISK_FULL),
         ("disk full at the last flush", b"", "/dev/full", DISK_FULL),
-        ("input is a directory", "/", "/dev/null", (1, b"replaygen: read error: Is a directory\n")),
-        ("output closed", BIG_INPUT, CLOSED, (1, b"replaygen: write error: Bad file descriptor\n")),
-        ("normal run", BIG_INPUT, "/dev/null", (0, b"")),
+        ("input is a directory", "/", "/dev/null", (1, b"replaygen: read error: Is a directory\n", None)),
+        ("output closed", BIG_INPUT, CLOSED, (1, b"replaygen: write error: Bad file descriptor\n", None)),
+        ("output pipe closed", BIG_INPUT, BROKEN_PIPE, (-signal.SIGPIPE, b"", None)),
+        ("UTF-16 LE", "[1]a".encode("utf-16"), CAPTURED, UTF16),
+        ("UTF-16 BE", b"\xfe\xff" + "[1]a".encode("utf-16-be"), CAPTURED, UTF16),
+        ("normal run", BIG_INPUT, "/dev/null", (0, b"", None)),
     ]
     for what, source, target, expected in cases:
         got = outcome(replaygen, source, target)
         check(got == expected, f"{what}: got {got}")
+    check_one_end_of_file_at_a_terminal(replaygen)
     print("io_errors: all checks passed")
 
 

@@ -6,16 +6,12 @@ import sys
 import tempfile
 import threading
 
-from replaygen_testlib import EPILOGUE, PROLOGUE, SKIP, check, replaygen_path
+from replaygen_testlib import EPILOGUE, PROLOGUE, SKIP, check, replaygen_path, send
 
 MiB = 1 << 20
 MEMORY_LIMIT_KIB = 16 * 1024
 TIME = "/usr/bin/time"
 X_MiB = b"x" * MiB
-
-
-def send(block):
-    return b'output1.stdin.write(b"' + block + b'\\n")\noutput1.stdin.flush()\n'
 
 
 def write_input(stream):

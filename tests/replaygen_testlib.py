@@ -14,6 +14,11 @@ EPILOGUE = b"output1.stdin.close()\nff.close()\n"
 SKIP = 77  # the exit status that CTest takes for a skipped test
 
 
+def send(payload_literal):
+    """The lines that send a payload, written as it stands in the script."""
+    return b'output1.stdin.write(b"' + payload_literal + b'\\n")\noutput1.stdin.flush()\n'
+
+
 def replaygen_path():
     if len(sys.argv) != 2:
         sys.exit(f"usage: {sys.argv[0]} PATH-TO-REPLAYGEN")
