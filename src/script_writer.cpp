@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cfloat>
 #include <charconv>
-#include <cmath>
+#include <optional>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
+#include "byte_scan.hpp"
+
+// For the helpers of the hot loop, which the compiler would rather call than
+// inline into it.
+#if defined(_MSC_VER)
+#define REPLAYGEN_HOT_INLINE __forceinline
+#else
+#define REPLAYGEN_HOT_INLINE [[gnu::always_inline]] inline
 #endif
 
 namespace replaygen {
@@ -28,60 +35,164 @@ constexpr std::string_view sleep_end = ")\n";
 constexpr std::string_view send_start = "output1.stdin.write(b\"";
 constexpr std::string_view send_end = "\\n\")\noutput1.stdin.flush()\n";
 
-// Payload bytes that stand for themselves inside the script's bytes literal:
-// printable ASCII but for the backslash and the double quote.
-constexpr auto plain_bytes = [] {
-  std::array<bool, 256> plain{};
-  for (unsigned char c = '!'; c <= '~'; ++c) plain[c] = c != '\\' && c != '"';
-  return plain;
+char* put(std::string_view text, char* to) { return std::copy(text.begin(), text.end(), to); }
+
+// ---- Payloads
+
+// How each byte stands in the script's bytes literal: a plain byte as itself,
+// a backslash or double quote with a backslash before it, any other byte as a
+// hex escape. The literal then parses, and sends exactly the input byte. A
+// byte that ends the token has no form (size 0).
+struct alignas(8) literal_form {  // eight bytes, for indexing in one step
+  std::array<char, 4> text;
+  std::uint8_t size;
+};
+constexpr std::size_t longest_form = 4;
+
+constexpr auto literal_forms = [] {
+  constexpr std::string_view hex_digits = "0123456789abcdef";
+  std::array<literal_form, 256> forms{};
+  for (unsigned c = 0; c < forms.size(); ++c) {
+    const auto byte = static_cast<char>(c);
+    if (ends_token(static_cast<unsigned char>(c)))
+      forms[c] = {{}, 0};
+    else if (byte_scan::is_plain(static_cast<unsigned char>(c)))
+      forms[c] = {{byte}, 1};
+    else if (byte == '\\' || byte == '"')
+      forms[c] = {{'\\', byte}, 2};
+    else
+      forms[c] = {{'\\', 'x', hex_digits[c >> 4], hex_digits[c & 0xf]}, longest_form};
+  }
+  return forms;
 }();
 
-#if defined(__SSE2__) || defined(_M_X64)
-// Copies plain bytes sixteen at a time with SSE2, which every x86-64 has, as
-// far as both ranges hold sixteen; advances both past what it copied.
-void copy_plain_sixteens(const char*& from, const char* from_end, char*& to, const char* to_end) {
-  // The compares are signed, so bytes are shifted by 0x80 to compare unsigned.
-  const __m128i shift = _mm_set1_epi8(static_cast<char>(0x80));
-  const __m128i bang = _mm_set1_epi8('!' - 0x80), tilde = _mm_set1_epi8('~' - 0x80);
-  const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
-  while (from_end - from >= 16 && to_end - to >= 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    // All sixteen are stored, and as many kept as are plain.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
-    const __m128i shifted = _mm_xor_si128(bytes, shift);
-    const __m128i special =
-        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(shifted, bang), _mm_cmpgt_epi8(shifted, tilde)),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
-    const auto flags = static_cast<unsigned>(_mm_movemask_epi8(special));
-    const int plain = flags == 0 ? 16 : std::countr_zero(flags);
+// Writes the literal form of the byte at `from` to `to`, which has room for
+// the longest form, and steps both past it; returns false, and stays, at a
+// byte that ends the token.
+REPLAYGEN_HOT_INLINE bool put_literal_form(const char*& from, char*& to) {
+  const literal_form& form = literal_forms[static_cast<unsigned char>(*from)];
+  std::memcpy(to, form.text.data(), longest_form);
+  if (form.size == 0) return false;
+  to += form.size;
+  ++from;
+  return true;
+}
+
+// Payload bytes are taken a block at a time, as far as the input holds a
+// block and the output the longest forms of one.
+constexpr std::ptrdiff_t block_size = byte_scan::block_size;
+constexpr std::ptrdiff_t block_room = block_size * longest_form;
+static_assert(block_room <= output_buffer::min_capacity);
+
+// Copies payload bytes in their literal forms up to a byte that ends the
+// token, block by block: a run of plain bytes at once, and the rest of a block
+// after it one byte at a time, since bytes to escape come in clusters. The
+// output must have room for a block's forms. Advances both; returns whether
+// it stopped at the token's end.
+REPLAYGEN_HOT_INLINE bool copy_literal_blocks(const char*& from_ref, const char* from_end,
+                                              char*& to_ref, const char* to_end) {
+  // Local copies, which the compiler keeps in registers.
+  const char* from = from_ref;
+  char* to = to_ref;
+  bool token_ended = false;
+  while (from_end - from >= block_size) {
+    const char* const block_end = from + block_size;
+    // The whole block is stored, and as many bytes kept as are plain.
+    const unsigned plain = byte_scan::copy_block(from, to);
     from += plain;
     to += plain;
-    if (plain < 16) return;
+    token_ended = from != block_end && ends_token(static_cast<unsigned char>(*from));
+    while (!token_ended && from != block_end) token_ended = !put_literal_form(from, to);
+    if (token_ended || to_end - to < block_room) break;
   }
-}
-#endif
-
-// Copies the run of plain bytes at `from` to `to`, as far as either room
-// lasts; advances both past what it copied.
-void copy_plain_run(const char*& from, const char* from_end, char*& to, const char* to_end) {
-#if defined(__SSE2__) || defined(_M_X64)
-  copy_plain_sixteens(from, from_end, to, to_end);
-#endif
-  while (from != from_end && to != to_end && plain_bytes[static_cast<unsigned char>(*from)])
-    *to++ = *from++;
+  from_ref = from;
+  to_ref = to;
+  return token_ended;
 }
 
-// A backslash or double quote gets a backslash before it, any other byte a
-// hex escape: the literal then parses, and sends exactly the input byte.
-void put_escaped(output_buffer& out, unsigned char c) {
-  if (c == '\\' || c == '"') {
-    const char escaped[] = {'\\', static_cast<char>(c)};
-    out.put({escaped, sizeof escaped});
-    return;
+// The same a byte at a time, as far as either range lasts.
+void copy_literal_bytes(const char*& from, const char* from_end, char*& to, const char* to_end) {
+  while (from != from_end && to_end - to >= static_cast<std::ptrdiff_t>(longest_form))
+    if (!put_literal_form(from, to)) return;
+}
+
+// ---- Waits
+
+// Their proofs need doubles rounded step by step, to double precision.
+static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must not use extended precision");
+
+// Each time below max_tenths / 10 s lies within 2^-53 of its size from its
+// tenths, and so does the difference of two from theirs: three such errors
+// stay below 0.05 s, the least distance from a whole number of tenths to a
+// rounding boundary, so that the difference rounds to its tenths exactly.
+static_assert(3.0 * (max_tenths / 10.0) * 0x1p-53 < 0.05);
+static_assert(max_tenths < (std::int64_t{1} << 53), "tenths must convert to doubles exactly");
+
+char* write_tenths(std::uint64_t tenths, char* out) {
+  // Leaves room for the point and the last digit.
+  out = std::to_chars(out, out + max_wait_chars - 2, tenths / 10).ptr;
+  *out++ = '.';
+  *out++ = static_cast<char>('0' + tenths % 10);
+  return out;
+}
+
+// The wait lines for waits from 0.0 to 9.9 s, the most common by far, ready
+// to copy: "time.sleep(X.Y)\n" is sixteen bytes.
+constexpr std::size_t short_wait_line_size = 16;
+static_assert(sleep_start.size() + 3 + sleep_end.size() == short_wait_line_size);
+constexpr auto short_wait_lines = [] {
+  std::array<std::array<char, short_wait_line_size>, 100> lines{};
+  for (std::size_t tenths = 0; tenths < lines.size(); ++tenths) {
+    char* end = std::copy(sleep_start.begin(), sleep_start.end(), lines[tenths].data());
+    const char wait[] = {static_cast<char>('0' + tenths / 10), '.',
+                         static_cast<char>('0' + tenths % 10)};
+    end = std::copy(std::begin(wait), std::end(wait), end);
+    std::copy(sleep_end.begin(), sleep_end.end(), end);
   }
-  constexpr std::string_view hex_digits = "0123456789abcdef";
-  const char escaped[] = {'\\', 'x', hex_digits[c >> 4], hex_digits[c & 0xf]};
-  out.put({escaped, sizeof escaped});
+  return lines;
+}();
+
+// Writes the line that waits a number of tenths of a second.
+REPLAYGEN_HOT_INLINE char* put_tenths_wait_line(std::uint64_t tenths, char* to) {
+  if (tenths < short_wait_lines.size()) {
+    std::memcpy(to, short_wait_lines[tenths].data(), short_wait_line_size);
+    return to + short_wait_line_size;
+  }
+  return put(sleep_end, write_tenths(tenths, put(sleep_start, to)));
+}
+
+// Writes the line that waits from the time `prev` to `now`; a negative wait
+// as none, since Python refuses a negative sleep and the replay would end.
+REPLAYGEN_HOT_INLINE char* put_wait_line(const request_time& prev, const request_time& now,
+                                         char* to) {
+  // Between times in tenths the wait is their difference, to which the
+  // doubles' difference rounds exactly (see above).
+  if (now.tenths >= 0 && prev.tenths >= 0) {
+    const std::int64_t tenths = std::max<std::int64_t>(now.tenths - prev.tenths, 0);
+    return put_tenths_wait_line(static_cast<std::uint64_t>(tenths), to);
+  }
+  const double seconds = std::max(now.seconds - prev.seconds, 0.0);
+  if (const std::optional<std::uint64_t> tenths = rounded_tenths(seconds))
+    return put_tenths_wait_line(*tenths, to);
+  return put(sleep_end, format_wait(seconds, put(sleep_start, to)));
+}
+
+// ---- Requests
+
+// Room for the lines of a request up to its payload: the wait line and the
+// start of the line that sends the payload.
+constexpr std::size_t request_head_room =
+    sleep_start.size() + max_wait_chars + sleep_end.size() + send_start.size();
+static_assert(request_head_room <= output_buffer::min_capacity);
+
+// Writes the lines of a request at `now` up to its payload to `to`, the wait
+// line unless it is the first (`prev`, the time before, is none); then keeps
+// `now` as the time before. Returns the end of what it wrote.
+REPLAYGEN_HOT_INLINE char* write_request_head(char* to, std::optional<request_time>& prev,
+                                              const request_time& now) {
+  if (prev) to = put_wait_line(*prev, now, to);
+  prev = now;
+  return put(send_start, to);
 }
 
 }  // namespace
@@ -102,102 +213,51 @@ void output_buffer::put_in_pieces(std::string_view text) {
   }
 }
 
-namespace {
-
-char* write_tenths(std::uint64_t tenths, char* out) {
-  // Leaves room for the point and the last digit.
-  out = std::to_chars(out, out + max_wait_chars - 2, tenths / 10).ptr;
-  *out++ = '.';
-  *out++ = static_cast<char>('0' + tenths % 10);
-  return out;
+std::optional<std::uint64_t> rounded_tenths(double seconds) {
+  // 10x is 8x + 2x, both exact (powers of two), and their sum's rounding error
+  // is exact too (Fast2Sum, as |8x| >= |2x|): tenths + error is exactly 10x.
+  // Needs every operation rounded on its own: no fused multiply-add.
+  const double eight = seconds * 8.0, two = seconds * 2.0;
+  const double tenths = eight + two;
+  const double error = two - (tenths - eight);
+  if (!(tenths < 0x1p52)) return std::nullopt;
+  const auto whole = static_cast<std::uint64_t>(tenths);
+  // The fraction less one half is exact below 2^52 and, unless zero, larger
+  // than the error (a multiple of tenths' ulp, which the error is below half
+  // of): the sum has the sign of 10x's distance above the half.
+  const double above_half = (tenths - static_cast<double>(whole) - 0.5) + error;
+  // Decided without branches, which would go either way at random.
+  const bool up = (above_half > 0.0) | ((above_half >= 0.0) & (whole % 2 == 1));
+  return whole + (up ? 1 : 0);
 }
 
-}  // namespace
-
-char* format_wait(double wait, std::optional<std::int64_t> wait_tenths, char* out) {
-  // Python refuses a negative sleep, which would end the replay there.
-  if (wait_tenths)
-    return write_tenths(static_cast<std::uint64_t>(std::max<std::int64_t>(*wait_tenths, 0)), out);
-  const double seconds = std::max(wait, 0.0);
-  // Other common waits are rounded as an integer count of tenths. The product
-  // is within 2^-21 of the exact one below 2^32, so unless its fraction lies
-  // that close to one half it rounds the same way the exact value does.
-  const double tenths = seconds * 10.0;
-  if (tenths < 0x1p32) {
-    const auto whole = static_cast<std::uint64_t>(tenths);
-    const double fraction = tenths - static_cast<double>(whole);
-    if (std::abs(fraction - 0.5) > 0x1p-20)
-      return write_tenths(whole + (fraction > 0.5 ? 1 : 0), out);
-  }
+char* format_wait(double seconds, char* out) {
+  seconds = std::max(seconds, 0.0);
+  if (const std::optional<std::uint64_t> tenths = rounded_tenths(seconds))
+    return write_tenths(*tenths, out);
   return std::to_chars(out, out + max_wait_chars, seconds, std::chars_format::fixed, 1).ptr;
 }
 
 void write_prologue(output_buffer& out) { out.put(prologue); }
 
-void write_request(output_buffer& out, bool first, double wait,
-                   std::optional<std::int64_t> wait_tenths) {
-  constexpr std::size_t longest =
-      sleep_start.size() + max_wait_chars + sleep_end.size() + send_start.size();
-  static_assert(longest <= output_buffer::min_capacity);
-  const std::span<char> room = out.free_space(longest);
-  char* end = room.data();
-  if (!first) {
-    end = std::copy(sleep_start.begin(), sleep_start.end(), end);
-    end = format_wait(wait, wait_tenths, end);
-    end = std::copy(sleep_end.begin(), sleep_end.end(), end);
-  }
-  end = std::copy(send_start.begin(), send_start.end(), end);
-  out.commit(static_cast<std::size_t>(end - room.data()));
-}
-
 const char* write_payload(output_buffer& out, const char* begin, const char* end) {
   const char* p = begin;
   for (;;) {
     // Written through local pointers, which the compiler keeps in registers.
-    const std::span<char> room = out.free_space();
+    const std::span<char> room = out.free_space(block_room);
     char* to = room.data();
-    copy_plain_run(p, end, to, room.data() + room.size());
+    const char* const to_end = room.data() + room.size();
+    copy_literal_blocks(p, end, to, to_end);
+    copy_literal_bytes(p, end, to, to_end);
     out.commit(static_cast<std::size_t>(to - room.data()));
-    if (to == room.data() + room.size()) continue;
+    // Unless the room ran out, the payload ends here or the input does.
     if (p == end || ends_token(static_cast<unsigned char>(*p))) return p;
-    put_escaped(out, static_cast<unsigned char>(*p));
-    ++p;
   }
 }
 
 void write_request_end(output_buffer& out) { out.put(send_end); }
 
 void write_epilogue(output_buffer& out) { out.put(epilogue); }
-
-void script_generator::start_request() {
-  const std::optional<std::int64_t> tenths = timestamp_tenths(scan_);
-  // The same double as timestamp() gives, found with less work.
-  const double ss = tenths ? static_cast<double>(*tenths) / 10.0 : timestamp(scan_);
-  std::optional<std::int64_t> wait_tenths;
-  if (tenths && prev_tenths_) wait_tenths = *tenths - *prev_tenths_;
-  write_request(out_, count_ == 0, ss - prev_, wait_tenths);
-  prev_ = ss;
-  prev_tenths_ = tenths;
-  ++count_;
-}
-
-void script_generator::end_token(char next) {
-  write_request_end(out_);
-  // What follows a NUL in a word is not part of the token.
-  place_ = next == '\0' ? place::rest_of_word : place::between_words;
-}
-
-void script_generator::time_scanned(const char* p, const char* end) {
-  if (scan_.closed) {
-    start_request();
-    place_ = place::payload;
-  } else if (p != end) {
-    start_request();
-    end_token(*p);
-  } else {
-    place_ = place::time;
-  }
-}
 
 void script_generator::take_input_start(const char*& p, const char* end) {
   // Editors on Windows put the UTF-8 mark before text; its bytes would read as part of a time.
@@ -232,8 +292,8 @@ void script_generator::feed_words(const char* begin, const char* end) {
   while (p != end) {
     switch (place_) {
       case place::between_words:
-        while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
-        if (p == end) break;
+        p = write_usual_requests(p, end);
+        if (p == end || place_ != place::between_words) break;
         p = parse_token_start(scan_, p, end);
         time_scanned(p, end);
         if (place_ != place::payload) break;
@@ -252,6 +312,60 @@ void script_generator::feed_words(const char* begin, const char* end) {
         break;
     }
   }
+}
+
+const char* script_generator::write_usual_requests(const char* p, const char* end) {
+  // Room for a request's lines but for most of its payload, which is copied
+  // as far as the room lasts.
+  constexpr std::ptrdiff_t least_room = request_head_room + block_room + send_end.size();
+  static_assert(least_room <= output_buffer::min_capacity);
+  const std::span<char> room = out_.free_space(least_room);
+  char* to = room.data();
+  const char* const to_end = room.data() + room.size();
+  std::optional<request_time> prev = prev_;  // a local, which stays in registers
+  for (;;) {
+    while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
+    const std::optional<usual_time_part> time = parse_usual_time(p, end);
+    if (!time || to_end - to < least_room) break;
+    to = write_request_head(to, prev, time->time);
+    p = time->end;
+    if (!copy_literal_blocks(p, end, to, to_end - send_end.size())) {
+      place_ = place::payload;
+      break;
+    }
+    to = put(send_end, to);
+    if (*p++ == '\0') {
+      place_ = place::rest_of_word;
+      break;
+    }
+  }
+  out_.commit(static_cast<std::size_t>(to - room.data()));
+  prev_ = prev;
+  return p;
+}
+
+void script_generator::start_request() {
+  const std::span<char> room = out_.free_space(request_head_room);
+  char* const head_end = write_request_head(room.data(), prev_, time_of(scan_));
+  out_.commit(static_cast<std::size_t>(head_end - room.data()));
+}
+
+void script_generator::time_scanned(const char* p, const char* end) {
+  if (scan_.closed) {
+    start_request();
+    place_ = place::payload;
+  } else if (p != end) {
+    start_request();
+    end_token(*p);
+  } else {
+    place_ = place::time;
+  }
+}
+
+void script_generator::end_token(char next) {
+  write_request_end(out_);
+  // What follows a NUL in a word is not part of the token.
+  place_ = next == '\0' ? place::rest_of_word : place::between_words;
 }
 
 void script_generator::finish() {

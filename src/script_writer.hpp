@@ -62,20 +62,16 @@ class output_buffer {
 // Room that format_wait needs: the largest double has 309 integer digits.
 constexpr std::size_t max_wait_chars = 309 + 2;
 
-// Writes a wait, a negative one as zero, in fixed notation with one digit
-// after the point, a tie going to even on the exact binary value, into `out`
-// (max_wait_chars long); returns the end of what it wrote. The wait is
-// `wait`, the difference of two timestamps, and also `wait_tenths` where both
-// are whole tenths (see timestamp_tenths): the doubles then lie so close to
-// those that their difference prints as exactly `wait_tenths`, which needs no
-// arithmetic on doubles.
-char* format_wait(double wait, std::optional<std::int64_t> wait_tenths, char* out);
+// Ten times a wait in seconds (not negative), rounded to a whole number on
+// its exact value, a tie going to even; none from 2^52 on.
+std::optional<std::uint64_t> rounded_tenths(double seconds);
+
+// Writes a wait in seconds, a negative one as zero, in fixed notation with
+// one digit after the point, a tie going to even on the exact binary value,
+// into `out` (max_wait_chars long); returns the end of what it wrote.
+char* format_wait(double seconds, char* out);
 
 void write_prologue(output_buffer& out);
-// Writes the wait line (unless the token is the first) and the start of the
-// line that sends the payload.
-void write_request(output_buffer& out, bool first, double wait,
-                   std::optional<std::int64_t> wait_tenths);
 // Writes payload bytes, escaped, up to the first byte that ends the token;
 // returns where it stopped.
 const char* write_payload(output_buffer& out, const char* begin, const char* end);
@@ -109,6 +105,11 @@ class script_generator {
   // Writes the opening lines, then the words that start with `held`.
   void start_script(std::string_view held);
   void feed_words(const char* begin, const char* end);
+  // Skips the space between words, then writes the requests that lie
+  // wholly in the input, have a time part of the usual shape and fit in the
+  // output's free space, in one pass; returns where it stopped, which is at
+  // the start of a word unless `place_` says otherwise.
+  const char* write_usual_requests(const char* p, const char* end);
   void start_request();
   // After (part of) a token's time is scanned up to `p`: on to its payload,
   // past its end, or on scanning with the next piece of input.
@@ -122,9 +123,7 @@ class script_generator {
   std::size_t held_count_ = 0;
   place place_ = place::between_words;
   token_scan scan_;
-  std::uint64_t count_ = 0;
-  double prev_ = 0.0;
-  std::optional<std::int64_t> prev_tenths_;
+  std::optional<request_time> prev_;  // none before the first request
 };
 
 }  // namespace replaygen

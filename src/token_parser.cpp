@@ -1,50 +1,19 @@
 #include "token_parser.hpp"
 
 #include <algorithm>
-#include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <limits>
+
+#include "byte_scan.hpp"
 
 namespace replaygen {
 
 namespace {
 
-// Tests on eight bytes at once, for scanning digits.
-namespace byte_words {
-
-constexpr std::uint64_t ones = 0x0101010101010101;
-constexpr std::uint64_t high_bits = 0x8080808080808080;
-
-// Eight bytes as a number, the first in the lowest bits, on any platform.
-std::uint64_t load(const char* p) {
-  std::uint64_t word = 0;
-  std::memcpy(&word, p, sizeof word);
-  if constexpr (std::endian::native == std::endian::big) {
-    std::uint64_t reversed = 0;
-    for (int i = 0; i < 8; ++i, word >>= 8) reversed = reversed << 8 | (word & 0xff);
-    word = reversed;
-  }
-  return word;
-}
-
-// The tests below flag a byte in its high bit. They are the classic tests
-// for a byte below or above a bound; a borrow or carry can flag a byte
-// falsely only above a truly flagged one, so the lowest flag is always right.
-constexpr std::uint64_t bytes_below(std::uint64_t word, unsigned char bound) {
-  return (word - ones * bound) & ~word & high_bits;
-}
-constexpr std::uint64_t bytes_above(std::uint64_t word, unsigned char bound) {
-  return ((word + ones * (127 - bound)) | word) & high_bits;
-}
-
-// How many bytes come before the first flagged one (eight if none is).
-constexpr unsigned bytes_before_flag(std::uint64_t flags) {
-  return flags == 0 ? 8 : static_cast<unsigned>(std::countr_zero(flags)) / 8;
-}
-
-}  // namespace byte_words
+// The digit arithmetic must round each step to double precision, as written.
+static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must not use extended precision");
 
 // Powers of ten up to 1e22 are exact in a double.
 constexpr auto exact_powers_of_ten = [] {
@@ -71,6 +40,16 @@ double power_of_ten(std::uint64_t n) {
   return power;
 }
 
+// The time of a digit string of at most exact_digit_count digits, `frac` of
+// them after the mark (frac below 23): the digits' value is exact in a double,
+// and so is the power of ten.
+request_time small_time(std::uint64_t digits, std::uint64_t frac) {
+  const std::uint64_t tenths = frac == 0 ? digits * 10 : digits;
+  const bool in_tenths = frac <= 1 && tenths < max_tenths;
+  return {static_cast<double>(digits) / exact_powers_of_ten[frac],
+          in_tenths ? static_cast<std::int64_t>(tenths) : -1};
+}
+
 // A digit past the ones that integers hold exactly, `small_ss` being their
 // value: from here on the value is the double arithmetic's, with the leading
 // digits kept on the side.
@@ -85,7 +64,7 @@ void push_long_digit(token_scan& scan, std::uint64_t small_ss, unsigned char c) 
   scan.digits.push(static_cast<char>(c));
 }
 
-constexpr bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+using byte_scan::is_digit;
 
 constexpr auto integer_powers_of_ten = [] {
   std::array<std::uint64_t, 9> powers{};
@@ -97,56 +76,14 @@ constexpr auto integer_powers_of_ten = [] {
   return powers;
 }();
 
-// Takes the run of digits at `p` into `value`, up to eight of them at once
-// and without a branch per digit; `p` must have eight bytes readable and
-// start with a digit. Returns how many digits it took.
+// Takes the run of digits at `p` into `value`, up to eight of them at once;
+// `p` must have eight bytes readable and start with a digit. Returns how many
+// digits it took.
 unsigned take_digits(std::uint64_t& value, const char* p) {
-  using namespace byte_words;
-  std::uint64_t word = load(p);
-  const unsigned count = bytes_before_flag(bytes_below(word, '0') | bytes_above(word, '9'));
-  // Shifting out what follows the digits leaves zero digits in front of them;
-  // then pairs, fours and eights of digits are combined by multiplying.
-  word = (word & 0x0f0f0f0f0f0f0f0f) << (8 * (8 - count));
-  word = (word * (1 + (10 << 8))) >> 8 & 0x00ff00ff00ff00ff;
-  word = (word * (1 + (100 << 16))) >> 16 & 0x0000ffff0000ffff;
-  word = (word * (1 + (10000ULL << 32))) >> 32;
-  value = value * integer_powers_of_ten[count] + word;
+  const std::uint64_t word = byte_scan::load_word(p);
+  const unsigned count = byte_scan::leading_digits(word);
+  value = value * integer_powers_of_ten[count] + byte_scan::digits_value(word, count);
   return count;
-}
-
-// The usual time part, "[", digits, a "." and more digits if any, and "]",
-// scanned in a few steps into `scan`, which it sets as a whole; returns where
-// it ends, or null (leaving `scan` as it was) if the token is of another
-// shape or too near `end`.
-const char* parse_usual_time(token_scan& scan, const char* begin, const char* end) {
-  // Room for the brackets, the point and two runs of digits read eight at once.
-  constexpr std::ptrdiff_t room = 20;
-  if (end - begin < room || begin[0] != '[' || !is_digit(static_cast<unsigned char>(begin[1])))
-    return nullptr;
-  std::uint64_t value = 0;
-  const char* p = begin + 1;
-  const unsigned whole_digits = take_digits(value, p);
-  p += whole_digits;
-  const bool dot = *p == '.';
-  unsigned fraction_digits = 0;
-  if (dot && is_digit(static_cast<unsigned char>(*++p))) {
-    // One digit after the point is the most common by far.
-    if (is_digit(static_cast<unsigned char>(p[1]))) {
-      fraction_digits = take_digits(value, p);
-    } else {
-      value = value * 10 + static_cast<unsigned char>(*p) - '0';
-      fraction_digits = 1;
-    }
-    p += fraction_digits;
-  }
-  if (*p != ']' || whole_digits + fraction_digits > token_scan::exact_digit_count) return nullptr;
-  scan.small_ss = value;
-  scan.small_digits = whole_digits + fraction_digits;
-  scan.long_digits = false;
-  scan.dot = dot;
-  scan.frac = fraction_digits;
-  scan.closed = true;
-  return p + 1;
 }
 
 // The true value of the digits since the last '[' over ten to the power of frac.
@@ -241,7 +178,6 @@ const char* parse_token(token_scan& scan, const char* begin, const char* end) {
 }
 
 const char* parse_token_start(token_scan& scan, const char* begin, const char* end) {
-  if (const char* after = parse_usual_time(scan, begin, end)) return after;
   scan.reset();
   return parse_token(scan, begin, end);
 }
@@ -252,11 +188,34 @@ double timestamp(const token_scan& scan) {
   return exact_value(scan);
 }
 
-std::optional<std::int64_t> timestamp_tenths(const token_scan& scan) {
-  if (scan.long_digits || scan.frac > 1) return std::nullopt;
-  const std::uint64_t tenths = scan.frac == 1 ? scan.small_ss : scan.small_ss * 10;
-  if (tenths >= max_tenths) return std::nullopt;
-  return static_cast<std::int64_t>(tenths);
+request_time time_of(const token_scan& scan) {
+  if (scan.long_digits || scan.frac >= exact_powers_of_ten.size()) return {timestamp(scan), -1};
+  return small_time(scan.small_ss, scan.frac);
+}
+
+std::optional<usual_time_part> parse_usual_time(const char* begin, const char* end) {
+  // Room for the brackets, the point and two runs of digits read eight at once.
+  constexpr std::ptrdiff_t room = 20;
+  if (end - begin < room || begin[0] != '[') return std::nullopt;
+  const std::uint64_t whole_word = byte_scan::load_word(begin + 1);
+  const unsigned whole_digits = byte_scan::leading_digits(whole_word);
+  if (whole_digits == 0) return std::nullopt;
+  std::uint64_t value = byte_scan::digits_value(whole_word, whole_digits);
+  const char* p = begin + 1 + whole_digits;
+  unsigned fraction_digits = 0;
+  if (*p == '.' && is_digit(static_cast<unsigned char>(p[1]))) {
+    ++p;
+    if (p[1] == ']') {  // one digit after the point, the most common by far
+      value = value * 10 + static_cast<unsigned char>(*p) - '0';
+      fraction_digits = 1;
+    } else {
+      fraction_digits = take_digits(value, p);
+      if (whole_digits + fraction_digits > token_scan::exact_digit_count) return std::nullopt;
+    }
+    p += fraction_digits;
+  }
+  if (*p != ']') return std::nullopt;
+  return usual_time_part{small_time(value, fraction_digits), p + 1};
 }
 
 }  // namespace replaygen

@@ -20,7 +20,13 @@ inline constexpr auto word_space_bytes = [] {
 constexpr bool is_word_space(unsigned char c) { return word_space_bytes[c]; }
 
 // A NUL ends the token for the parser, though not the input word.
-constexpr bool ends_token(unsigned char c) { return c == '\0' || is_word_space(c); }
+inline constexpr auto token_end_bytes = [] {
+  std::array<bool, 256> ends = word_space_bytes;
+  ends['\0'] = true;
+  return ends;
+}();
+
+constexpr bool ends_token(unsigned char c) { return token_end_bytes[c]; }
 
 // The leading significant digits of the digit string since the last '[', so
 // that a time whose arithmetic leaves the range of a double can still be
@@ -88,10 +94,30 @@ const char* parse_token_start(token_scan& scan, const char* begin, const char* e
 // The token's time in seconds, once its time part is scanned.
 double timestamp(const token_scan& scan);
 
-// The same time as a whole number of tenths of a second, where the token
-// writes it with at most one digit after the mark and it is below
-// max_tenths; otherwise none. The timestamp is then the double nearest to it.
+// Times below this many tenths of a second are kept in tenths too.
 inline constexpr std::int64_t max_tenths = 1'000'000'000'000;
-std::optional<std::int64_t> timestamp_tenths(const token_scan& scan);
+
+// A request's time: its timestamp, and the same time in whole tenths of a
+// second where the token writes it with at most one digit after the mark and
+// it is below max_tenths, else -1. The timestamp is then the double nearest
+// to the tenths, and waits between such times are found from the tenths.
+struct request_time {
+  double seconds;
+  std::int64_t tenths;
+};
+
+// The time of the token whose time part is scanned into `scan`.
+request_time time_of(const token_scan& scan);
+
+// A time part of the usual shape, "[", digits, a "." and more digits if any,
+// and "]", with at most 15 digits: its time, and where it ends.
+struct usual_time_part {
+  request_time time;
+  const char* end;
+};
+
+// Scans a usual time part at `begin` in a few steps; none if the token is of
+// another shape or too near `end`, for parse_token_start to take.
+std::optional<usual_time_part> parse_usual_time(const char* begin, const char* end);
 
 }  // namespace replaygen

@@ -1,4 +1,5 @@
-// The wait's fast formatting against the C library's "%.1f", ties included.
+// The waits' fast rounding and formatting against the C library's "%.1f",
+// ties included.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,13 +7,13 @@
 #include <random>
 #include <string>
 
-#include "script_writer.hpp"
+#include "script_harness.hpp"
 
 namespace {
 
 std::string formatted(double seconds) {
   char text[replaygen::max_wait_chars];
-  return {text, replaygen::format_wait(seconds, std::nullopt, text)};
+  return {text, replaygen::format_wait(seconds, text)};
 }
 
 std::string oracle(double seconds) {
@@ -42,18 +43,39 @@ TEST(WaitFormat, AgreesWithPrintf) {
     EXPECT_EQ(formatted(v), oracle(v)) << v;
 }
 
-// Waits between timestamps written with at most one decimal are printed
-// from their exact tenths; the doubles' difference must print the same.
+// Waits between times in tenths come from the tenths alone; the doubles'
+// difference must print the same in the script.
 TEST(WaitFormat, TenthsAgreeWithTheDoubles) {
   std::mt19937_64 random(812);
   const std::int64_t bounds[] = {100, 100'000, 1'000'000'000, replaygen::max_tenths - 1};
+  const std::string padding(40, ' ');  // room for the shortcuts of long input
   for (int i = 0; i < 200'000; ++i) {
     std::uniform_int_distribution<std::int64_t> pick(0, bounds[i % 4]);
     const std::int64_t a = pick(random), b = pick(random);
-    const double seconds = static_cast<double>(a) / 10.0 - static_cast<double>(b) / 10.0;
-    char text[replaygen::max_wait_chars];
-    const std::string from_tenths(text, replaygen::format_wait(seconds, a - b, text));
-    ASSERT_EQ(from_tenths, oracle(std::max(seconds, 0.0))) << a << " " << b;
+    const auto time = [](std::int64_t tenths) {
+      return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    };
+    const std::string script = script_for("[" + time(b) + "]a [" + time(a) + "]b" + padding,
+                                          1 << 16, replaygen::output_buffer::min_capacity);
+    const double later = static_cast<double>(a) / 10.0, earlier = static_cast<double>(b) / 10.0;
+    const std::string wait = "time.sleep(" + oracle(std::max(later - earlier, 0.0)) + ")\n";
+    ASSERT_NE(script.find(wait), std::string::npos) << a << " " << b;
+  }
+}
+
+// Times with one to three decimals, a small step apart, give waits on or near
+// rounding ties, which the exact rounding must decide as printf does.
+TEST(WaitFormat, DecimalTimesAgreeWithPrintf) {
+  std::mt19937_64 random(1209);
+  const double scales[] = {10.0, 100.0, 1000.0};
+  std::uniform_int_distribution<std::size_t> scale(0, 2);
+  std::uniform_int_distribution<std::int64_t> step(0, 2000);
+  for (int i = 0; i < 1'000'000; ++i) {
+    std::uniform_int_distribution<std::int64_t> pick(0, i % 2 ? 100'000 : 1'000'000'000'000);
+    const std::int64_t earlier = pick(random), later = earlier + step(random);
+    const double a = static_cast<double>(later) / scales[scale(random)];
+    const double b = static_cast<double>(earlier) / scales[scale(random)];
+    ASSERT_EQ(formatted(a - b), oracle(std::max(a - b, 0.0))) << a << " " << b;
   }
 }
 
