@@ -96,7 +96,7 @@ def bench_workload(name, workload, programs, runs, work):
     for _ in range(runs):
         for who, program in programs.items():
             times[who].append(run_timed(program, workload))
-    medians = {who: statistics.median(runs) for who, runs in times.items()}
+    medians = {who: statistics.median(walls) for who, walls in times.items()}
     print(f"{name}: {size / 1e6:.1f} MB in, {os.path.getsize(outputs['replaygen']) / 1e6:.1f} MB out,"
           " the same script from both")
     for who in programs:
@@ -110,7 +110,8 @@ def instructions_per_request(replaygen, work):
         print("instructions: skipped, valgrind is not installed (apt-get install valgrind)")
         return
     workload = os.path.join(work, "counted.txt")
-    write_workload(workload, COUNTED_REQUESTS, usual_requests, 4)
+    _, _, usual, seed = WORKLOADS[0]  # its first requests
+    write_workload(workload, COUNTED_REQUESTS, usual, seed)
     counts = os.path.join(work, "callgrind.out")
     with open(workload, "rb") as stdin:
         subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={counts}", replaygen],

@@ -22,7 +22,11 @@ def output_fd(target):
         reader, writer = os.pipe()
         os.close(reader)
         return writer
-    return {CLOSED: subprocess.DEVNULL, CAPTURED: subprocess.PIPE}.get(target) or os.open(target, os.O_WRONLY)
+    if target == CLOSED:
+        return subprocess.DEVNULL
+    if target == CAPTURED:
+        return subprocess.PIPE
+    return os.open(target, os.O_WRONLY)
 
 
 def outcome(replaygen, source, target):
@@ -33,7 +37,7 @@ def outcome(replaygen, source, target):
     from_file = isinstance(source, str)
     stdin = os.open(source, os.O_RDONLY) if from_file else subprocess.PIPE
     stdout = output_fd(target)
-    close_stdout = (lambda: os.close(1)) if target is CLOSED else None
+    close_stdout = (lambda: os.close(1)) if target == CLOSED else None
     with subprocess.Popen([replaygen], stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
                           preexec_fn=close_stdout) as process:
         output, error = process.communicate(None if from_file else source)
