@@ -119,7 +119,9 @@ void copy_literal_bytes(const char*& from, const char* from_end, char*& to, cons
 // ---- Waits
 
 // Their proofs need doubles rounded step by step, to double precision.
-static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must not use extended precision");
+static_assert(FLT_EVAL_METHOD == 0,
+              "double arithmetic must not use extended precision: on 32-bit x86, build with "
+              "-msse2 -mfpmath=sse");
 
 // Each time below max_tenths / 10 s lies within 2^-53 of its size from its
 // tenths, and so does the difference of two from theirs: three such errors
@@ -155,7 +157,8 @@ constexpr auto short_wait_lines = [] {
 // Writes the line that waits a number of tenths of a second.
 REPLAYGEN_HOT_INLINE char* put_tenths_wait_line(std::uint64_t tenths, char* to) {
   if (tenths < short_wait_lines.size()) {
-    std::memcpy(to, short_wait_lines[tenths].data(), short_wait_line_size);
+    std::memcpy(to, short_wait_lines[static_cast<std::size_t>(tenths)].data(),
+                short_wait_line_size);
     return to + short_wait_line_size;
   }
   return put(sleep_end, write_tenths(tenths, put(sleep_start, to)));

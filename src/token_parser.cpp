@@ -4,7 +4,10 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string_view>
+#include <version>
 
 #include "byte_scan.hpp"
 
@@ -13,7 +16,9 @@ namespace replaygen {
 namespace {
 
 // The digit arithmetic must round each step to double precision, as written.
-static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must not use extended precision");
+static_assert(FLT_EVAL_METHOD == 0,
+              "double arithmetic must not use extended precision: on 32-bit x86, build with "
+              "-msse2 -mfpmath=sse");
 
 // Powers of ten up to 1e22 are exact in a double.
 constexpr auto exact_powers_of_ten = [] {
@@ -29,15 +34,30 @@ constexpr auto exact_powers_of_ten = [] {
 // Largest power of ten below the largest double.
 constexpr std::uint64_t max_power_of_ten = 308;
 
+// The decimal number `text` (with a non-zero digit, and a NUL after it),
+// correctly rounded to a double; none where that leaves the range of doubles.
+std::optional<double> correctly_rounded(std::string_view text) {
+#if defined(__cpp_lib_to_chars)
+  double value = 0.0;
+  const auto error = std::from_chars(text.data(), text.data() + text.size(), value).ec;
+  if (error == std::errc::result_out_of_range) return std::nullopt;
+#else
+  // Libraries without from_chars for doubles (libc++): strtod rounds
+  // correctly in the C libraries concerned, and reads the point as '.' since
+  // this program never calls setlocale.
+  const double value = std::strtod(text.data(), nullptr);
+  if (std::isinf(value) || value == 0.0) return std::nullopt;
+#endif
+  return value;
+}
+
 // Ten to the power of n (n <= 308), correctly rounded, so that every
 // platform's build agrees whatever its pow() does.
 double power_of_ten(std::uint64_t n) {
-  if (n < exact_powers_of_ten.size()) return exact_powers_of_ten[n];
+  if (n < exact_powers_of_ten.size()) return exact_powers_of_ten[static_cast<std::size_t>(n)];
   char text[8] = "1e";
-  char* text_end = std::to_chars(text + 2, text + sizeof text, n).ptr;
-  double power = 0.0;
-  std::from_chars(text, text_end, power);
-  return power;
+  *std::to_chars(text + 2, text + sizeof text - 1, n).ptr = '\0';
+  return *correctly_rounded(text);
 }
 
 // The time of a digit string of at most exact_digit_count digits, `frac` of
@@ -46,7 +66,7 @@ double power_of_ten(std::uint64_t n) {
 request_time small_time(std::uint64_t digits, std::uint64_t frac) {
   const std::uint64_t tenths = frac == 0 ? digits * 10 : digits;
   const bool in_tenths = frac <= 1 && tenths < max_tenths;
-  return {static_cast<double>(digits) / exact_powers_of_ten[frac],
+  return {static_cast<double>(digits) / exact_powers_of_ten[static_cast<std::size_t>(frac)],
           in_tenths ? static_cast<std::int64_t>(tenths) : -1};
 }
 
@@ -114,18 +134,15 @@ double exact_digits::value(std::uint64_t frac) const {
   if (frac > significant && frac - significant > 330) return 0.0;
   const long long exponent = static_cast<long long>(significant) - static_cast<long long>(frac);
 
-  // "0." digits, a tie-breaking digit, "e" and the exponent.
-  std::array<char, 2 + exact_digits::kept_max + 1 + 1 + 8> text{'0', '.'};
+  // "0." digits, a tie-breaking digit, "e", the exponent and a NUL.
+  std::array<char, 2 + exact_digits::kept_max + 1 + 1 + 8 + 1> text{'0', '.'};
   char* text_end = std::copy_n(kept.data(), kept_count, text.data() + 2);
   // A non-zero digit past the kept ones only has to break a rounding tie.
   if (dropped_nonzero) *text_end++ = '1';
   *text_end++ = 'e';
-  text_end = std::to_chars(text_end, text.data() + text.size(), exponent).ptr;
-
-  double result = 0.0;
-  const auto error = std::from_chars(text.data(), text_end, result).ec;
-  if (error == std::errc::result_out_of_range) return exponent > 0 ? largest : 0.0;
-  return result;
+  text_end = std::to_chars(text_end, text.data() + text.size() - 1, exponent).ptr;
+  *text_end = '\0';
+  return correctly_rounded({text.data(), text_end}).value_or(exponent > 0 ? largest : 0.0);
 }
 
 void exact_digits::push_all(std::uint64_t number) {

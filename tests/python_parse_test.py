@@ -33,13 +33,33 @@ def check_random_lists(replaygen, rng):
         check(all(math.isfinite(w) and w >= 0 for w in waits), f"bad wait in {waits} on {data!r}")
 
 
+def long_time(rng):
+    """16 to 25 digits, or 23 to 330 decimals: beyond exact double arithmetic."""
+    if rng.random() < 0.5:
+        return "%d." % rng.randrange(10**25) + "".join(rng.choices("0123456789", k=rng.randrange(23, 331)))
+    digits, point = str(rng.randrange(10**15, 10**25)), rng.randrange(27)
+    return digits[:point] + "." + digits[point:]
+
+
+def program_time(text):
+    """Digit arithmetic in doubles over the correctly rounded power of ten, or the true
+    value (float()) where that arithmetic is exact or leaves the range of doubles."""
+    whole, _, fraction = text.partition(".")
+    value = 0.0
+    for digit in whole + fraction:
+        value = value * 10.0 + ord(digit) - 48.0
+    if len(whole + fraction) <= 15 and len(fraction) <= 22 or not math.isfinite(value) or len(fraction) > 308:
+        return float(text)
+    return value / float("1e%d" % len(fraction))
+
+
 def expected_script(requests):
     lines, previous = [], None
     for time, payload in requests:
         if previous is not None:
-            lines.append("time.sleep(%.1f)\n" % max(0.0, float(time) - previous))
+            lines.append("time.sleep(%.1f)\n" % max(0.0, program_time(time) - previous))
         lines.append('output1.stdin.write(b"%s\\n")\noutput1.stdin.flush()\n' % payload)
-        previous = float(time)
+        previous = program_time(time)
     return PROLOGUE + "".join(lines).encode() + EPILOGUE
 
 
@@ -48,7 +68,7 @@ def check_well_formed_lists(replaygen, rng):
         requests, time = [], 0.0
         for _ in range(rng.randrange(1, 80)):
             time = time + rng.choice([0, 0.05, 0.25, 0.75, 1.3, -0.4, rng.uniform(0, 90)])
-            text = "%.*f" % (rng.randrange(4), max(time, 0.0))
+            text = "%.*f" % (rng.randrange(4), max(time, 0.0)) if rng.random() < 0.9 else long_time(rng)
             requests.append((text, "id=%d;op=%d" % (rng.randrange(10**6), rng.randrange(9))))
         data = "\n".join("[%s]%s" % request for request in requests).encode()
         result = run(replaygen, data)

@@ -44,6 +44,10 @@ TEST(ScriptOutput, BlocksForEachInput) {
       {"[1.5" + std::string(400, '0') + "]a [3]b", send("a") + sleep("1.5") + send("b")},
       {"[0]a [" + std::string(400, '9') + "]b",
        send("a") + sleep(largest_double + ".0") + send("b")},
+      {"[0." + std::string(400, '0') + "]a [2]b", send("a") + sleep("2.0") + send("b")},
+      // A tie of the true value (to ...992) after another word of long digits.
+      {"[1." + std::string(900, '1') + "]a [9007199254740993." + std::string(900, '0') + "]b",
+       send("a") + sleep("9007199254740991.0") + send("b")},
       {"\xEF\xBB\xBF[1.5]a\n[2.0]b", send("a") + sleep("0.5") + send("b")},  // a mark, skipped
       {"[1]a\xEF\xBB\xBF \xEF\xBB\xBF[2]b", send("a\\xef\\xbb\\xbf") + sleep("0.0") + send("b")},
       {"\xEF\xBB", send("")},  // the start of a mark is a word
