@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Builds the packages and checks each as a user meets it: unpacked, its
 # program run on the bundled example must write the build tree's script (with
-# CR LF line ends from the Windows one, run under wine); the .deb lists the
-# manual page, which passes mandoc's lint.
+# CR LF line ends from the Windows one, run under wine); each holds the
+# licence and matches its checksum; the .deb passes lintian and holds the
+# manual page, which passes mandoc's lint. A second clean build of the same
+# sources, later and elsewhere, must make byte-identical packages.
 # Usage: tests/package_check.sh LINUX-BUILD-DIR [WINDOWS-BUILD-DIR]
 set -euo pipefail
 linux_build=$1 windows_build=${2:-}
-example=$(cd "$(dirname "$0")/.." && pwd)/examples/requests.txt
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+example=$source_dir/examples/requests.txt
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export WINEDEBUG=-all WINEPREFIX="$work/wine"
@@ -27,17 +30,37 @@ check_program() {
   fi
 }
 
+# make_packages BUILD-DIR: its packages, each of which must match its checksum.
+make_packages() {
+  (cd "$1" && rm -f replaygen[-_]* && cpack > /dev/null && sha256sum --quiet -c ./*.sha256) ||
+    fail "$1: packages or checksums"
+}
+
+# same_again BUILD-DIR [CMAKE-OPTION...]: a second clean build must make the
+# same packages, which their checksums tell.
+same_again() {
+  local again=$work/again-${1##*/}
+  cmake -S "$source_dir" -B "$again" -DREPLAYGEN_TESTS=OFF -DREPLAYGEN_BENCH=OFF "${@:2}" > /dev/null
+  cmake --build "$again" -j2 > /dev/null && make_packages "$again" 2> /dev/null
+  diff <(cat "$1"/*.sha256) <(cat "$again"/*.sha256) || fail "a second build of $1 differs"
+}
+
 "$linux_build/replaygen" < "$example" > "$work/expected"
-(cd "$linux_build" && cpack > /dev/null)
+make_packages "$linux_build"
 mkdir "$work/deb" "$work/tgz"
 deb=$(echo "$linux_build"/replaygen_*.deb)
 dpkg-deb -x "$deb" "$work/deb"
 check_program .deb "$work/deb/usr/bin/replaygen" "$work/expected"
 tar -xzf "$linux_build"/replaygen-*-Linux.tar.gz -C "$work/tgz"
 check_program .tar.gz "$(echo "$work"/tgz/replaygen-*)/bin/replaygen" "$work/expected"
+[ -f "$(echo "$work"/tgz/replaygen-*)/share/doc/replaygen/LICENSE" ] || fail ".tar.gz holds no LICENSE"
 
-manual=usr/share/man/man1/replaygen.1
-dpkg-deb -c "$deb" | grep -q " \./$manual\$" || fail ".deb lists no manual page $manual"
+lintian --fail-on error,warning "$deb" || fail "lintian finds fault with the .deb"
+manual=usr/share/man/man1/replaygen.1.gz
+listing=$(dpkg-deb -c "$deb")
+for file in $manual usr/share/doc/replaygen/copyright usr/share/doc/replaygen/changelog.gz; do
+  grep -q " \./$file\$" <<< "$listing" || fail ".deb holds no $file"
+done
 if [ -f "$work/deb/$manual" ]; then
   if ! lint=$(mandoc -T lint -W warning "$work/deb/$manual" 2>&1) || [ -n "$lint" ]; then
     fail "the manual page does not pass the lint: $lint"
@@ -46,9 +69,12 @@ fi
 
 if [ -n "$windows_build" ]; then
   sed 's/$/\r/' "$work/expected" > "$work/expected_crlf"
-  (cd "$windows_build" && cpack > /dev/null)
+  make_packages "$windows_build"
   unzip -q "$windows_build"/replaygen-*-win64.zip -d "$work/zip"
   check_program .zip "$(echo "$work"/zip/replaygen-*)/replaygen.exe" "$work/expected_crlf" wine
+  [ -f "$(echo "$work"/zip/replaygen-*)/LICENSE" ] || fail ".zip holds no LICENSE"
+  same_again "$windows_build" --toolchain "$source_dir/cmake/mingw-w64-x86_64.cmake"
 fi
+same_again "$linux_build"
 [ "$failed" = 0 ] && echo "Package check: all passed"
 exit "$failed"
