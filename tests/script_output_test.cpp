@@ -57,16 +57,33 @@ TEST(ScriptOutput, BlocksForEachInput) {
     EXPECT_EQ(script_for(c.input), expected_prologue + c.blocks + expected_epilogue) << c.input;
 }
 
+// Requests of the usual shape, which take the one-pass lane, with up to ten
+// decimals; some with the longest waits, some with no payload to end in ']'.
+std::string usual_requests(std::mt19937& random) {
+  std::string requests;
+  for (std::size_t n = random() % 40; n > 0; --n) {
+    const std::string time = random() % 8 ? std::to_string(random() % 100) + "." +
+                                                std::to_string(random() >> random() % 32)
+                                          : std::string(310, '9');
+    requests += " [" + time + "]" + std::string(random() % 4 ? random() % 200 : 0, 'x');
+  }
+  return requests;
+}
+
 // Inputs built from the bytes that matter to the parser and the escaping,
-// and from runs of plain bytes long enough to be copied many at a time.
+// from runs of plain bytes long enough to be copied many at a time, and from
+// runs of usual requests.
 std::string random_input(std::mt19937& random) {
   using namespace std::string_literals;
   static const std::string alphabet = "[[]]..0123456789  \n\r\t\"\\\x01\x80\xff-ab\0"s;
-  std::uniform_int_distribution<std::size_t> pieces(0, 200), pick(0, alphabet.size()), run(1, 700);
+  std::uniform_int_distribution<std::size_t> pieces(0, 200), pick(0, alphabet.size() + 1),
+      run(1, 700);
   std::string input;
   for (std::size_t n = pieces(random); n > 0; --n) {
     const std::size_t i = pick(random);
-    input += i < alphabet.size() ? std::string(1, alphabet[i]) : std::string(run(random), 'x');
+    input += i < alphabet.size()    ? std::string(1, alphabet[i])
+             : i == alphabet.size() ? std::string(run(random), 'x')
+                                    : usual_requests(random);
   }
   return input;
 }
@@ -86,8 +103,8 @@ TEST(ScriptOutput, SameScriptHoweverTheStreamsAreCut) {
     const std::string input = round % 2 ? "\xEF\xBB\xBF" + unmarked : unmarked;
     // Pieces of input from single bytes to more than the output buffer holds.
     const std::size_t chunk = std::size_t{1} << random() % 12;
-    // The smallest output buffers, ending at every offset.
-    const std::size_t capacity = replaygen::output_buffer::min_capacity + random() % 16;
+    // Small output buffers, whose free room takes every size at every write.
+    const std::size_t capacity = replaygen::output_buffer::min_capacity + random() % 512;
     ASSERT_EQ(script_for(input, chunk, capacity), whole)
         << input << " chunk " << chunk << " capacity " << capacity;
   }
