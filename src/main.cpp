@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "script_writer.hpp"
+#include "output_buffer.hpp"
+#include "script_generator.hpp"
 
 #ifdef _WIN32
 #include <fcntl.h>

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <array>
+#include <cfloat>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+
+#include "exact_decimal.hpp"
 
 namespace replaygen {
 
@@ -28,30 +31,6 @@ inline constexpr auto token_end_bytes = [] {
 
 constexpr bool ends_token(unsigned char c) { return token_end_bytes[c]; }
 
-// The leading significant digits of the digit string since the last '[', so
-// that a time whose arithmetic leaves the range of a double can still be
-// given its true value.
-struct exact_digits {
-  // Enough digits to round any decimal correctly to a double.
-  static constexpr std::size_t kept_max = 800;
-
-  std::array<char, kept_max> kept;
-  std::size_t kept_count = 0;
-  std::uint64_t significant = 0;  // digits from the first non-zero one on
-  bool dropped_nonzero = false;   // a non-zero digit beyond the kept ones
-
-  void reset() {
-    kept_count = 0;
-    significant = 0;
-    dropped_nonzero = false;
-  }
-  void push(char digit);
-  void push_all(std::uint64_t number);
-  // The digits as an integer divided by ten to the power of frac, correctly
-  // rounded; beyond the largest double it is the largest double.
-  double value(std::uint64_t frac) const;
-};
-
 // Scan state of one token, set afresh for every token.
 struct token_scan {
   // Up to this many digits since the last '[', the digit arithmetic on
@@ -65,7 +44,7 @@ struct token_scan {
   bool closed = false;
   bool dot = false;
   std::uint64_t frac = 0;
-  exact_digits digits;
+  exact_digits digits;  // the leading digits since the last '['
 
   // Field by field, so the digit array is not cleared for every token.
   void reset() {
@@ -93,6 +72,12 @@ const char* parse_token_start(token_scan& scan, const char* begin, const char* e
 
 // The token's time in seconds, once its time part is scanned.
 double timestamp(const token_scan& scan);
+
+// Times, and the waits between them, are computed on doubles rounded step by
+// step, as written.
+static_assert(FLT_EVAL_METHOD == 0,
+              "double arithmetic must not use extended precision: on 32-bit x86, build with "
+              "-msse2 -mfpmath=sse");
 
 // Times below this many tenths of a second are kept in tenths too.
 inline constexpr std::int64_t max_tenths = 1'000'000'000'000;

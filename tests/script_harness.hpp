@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "script_writer.hpp"
+#include "output_buffer.hpp"
+#include "script_generator.hpp"
 
 inline const std::string expected_prologue =
     "import subprocess\n"

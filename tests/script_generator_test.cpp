@@ -23,7 +23,7 @@ std::string send(const std::string& literal) {
 }
 std::string sleep(const std::string& seconds) { return "time.sleep(" + seconds + ")\n"; }
 
-TEST(ScriptOutput, BlocksForEachInput) {
+TEST(ScriptGenerator, BlocksForEachInput) {
   const struct {
     std::string input;
     std::string blocks;  // between the opening and the closing lines
@@ -88,13 +88,13 @@ std::string random_input(std::mt19937& random) {
   return input;
 }
 
-TEST(ScriptOutput, Utf16IsRefused) {
+TEST(ScriptGenerator, Utf16IsRefused) {
   for (const std::string mark : {"\xFF\xFE", "\xFE\xFF"})
     for (const std::size_t chunk : {1, 2})
       EXPECT_THROW(script_for(mark + "[1]a", chunk), replaygen::input_refused);
 }
 
-TEST(ScriptOutput, SameScriptHoweverTheStreamsAreCut) {
+TEST(ScriptGenerator, SameScriptHoweverTheStreamsAreCut) {
   std::mt19937 random(20261208);
   for (int round = 0; round < 2000; ++round) {
     const std::string unmarked = random_input(random);

@@ -1,5 +1,7 @@
 // The waits' fast rounding and formatting against the C library's "%.1f",
 // ties included.
+#include "wait_line.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,7 +24,7 @@ std::string oracle(double seconds) {
   return text;
 }
 
-TEST(WaitFormat, AgreesWithPrintf) {
+TEST(WaitLine, AgreesWithPrintf) {
   std::mt19937_64 random(1208);
   std::uniform_real_distribution<double> uniform(0.0, 1e4);
   std::uniform_int_distribution<std::int64_t> tenths(0, 100'000'000);
@@ -45,7 +47,7 @@ TEST(WaitFormat, AgreesWithPrintf) {
 
 // Waits between times in tenths come from the tenths alone; the doubles'
 // difference must print the same in the script.
-TEST(WaitFormat, TenthsAgreeWithTheDoubles) {
+TEST(WaitLine, TenthsAgreeWithTheDoubles) {
   std::mt19937_64 random(812);
   const std::int64_t bounds[] = {100, 100'000, 1'000'000'000, replaygen::max_tenths - 1};
   const std::string padding(40, ' ');  // room for the shortcuts of long input
@@ -65,7 +67,7 @@ TEST(WaitFormat, TenthsAgreeWithTheDoubles) {
 
 // Times with one to three decimals, a small step apart, give waits on or near
 // rounding ties, which the exact rounding must decide as printf does.
-TEST(WaitFormat, DecimalTimesAgreeWithPrintf) {
+TEST(WaitLine, DecimalTimesAgreeWithPrintf) {
   std::mt19937_64 random(1209);
   const double scales[] = {10.0, 100.0, 1000.0};
   std::uniform_int_distribution<std::size_t> scale(0, 2);

@@ -1,0 +1,35 @@
+// The payload literal: payloads copied into the script in their literal
+// forms, as far as the input or the output lasts.
+#include "payload_literal.hpp"
+
+#include <span>
+
+namespace replaygen {
+
+namespace {
+
+// Copies payload bytes in their literal forms a byte at a time, as far as
+// either range lasts.
+void copy_literal_bytes(const char*& from, const char* from_end, char*& to, const char* to_end) {
+  while (from != from_end && to_end - to >= static_cast<std::ptrdiff_t>(longest_form))
+    if (!put_literal_form(from, to)) return;
+}
+
+}  // namespace
+
+const char* write_payload(output_buffer& out, const char* begin, const char* end) {
+  const char* p = begin;
+  for (;;) {
+    // Written through local pointers, which the compiler keeps in registers.
+    const std::span<char> room = out.free_space(block_room);
+    char* to = room.data();
+    const char* const to_end = room.data() + room.size();
+    copy_literal_blocks(p, end, to, to_end);
+    copy_literal_bytes(p, end, to, to_end);
+    out.commit(static_cast<std::size_t>(to - room.data()));
+    // Unless the room ran out, the payload ends here or the input does.
+    if (p == end || ends_token(static_cast<unsigned char>(*p))) return p;
+  }
+}
+
+}  // namespace replaygen

@@ -1,0 +1,84 @@
+// The wait lines: a wait rounded to tenths of a second, exactly and ties to
+// even, and the line that holds it, ready-made for the shortest waits.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+#include "hot_inline.hpp"
+#include "output_buffer.hpp"
+#include "script_text.hpp"
+#include "token_parser.hpp"
+
+namespace replaygen {
+
+// Room that format_wait needs: the largest double has 309 integer digits.
+inline constexpr std::size_t max_wait_chars = 309 + 2;
+
+// Ten times a wait in seconds (not negative), rounded to a whole number on
+// its exact value, a tie going to even; none from 2^52 on.
+std::optional<std::uint64_t> rounded_tenths(double seconds);
+
+// Writes a wait in seconds, a negative one as zero, in fixed notation with
+// one digit after the point, a tie going to even on the exact binary value,
+// into `out` (max_wait_chars long); returns the end of what it wrote.
+char* format_wait(double seconds, char* out);
+
+// Writes a number of tenths of a second with one digit after the point, into
+// `out` (max_wait_chars long); returns the end of what it wrote.
+char* write_tenths(std::uint64_t tenths, char* out);
+
+// Each time below max_tenths / 10 s lies within 2^-53 of its size from its
+// tenths, and so does the difference of two from theirs: three such errors
+// stay below 0.05 s, the least distance from a whole number of tenths to a
+// rounding boundary, so that the difference rounds to its tenths exactly.
+static_assert(3.0 * (max_tenths / 10.0) * 0x1p-53 < 0.05);
+static_assert(max_tenths < (std::int64_t{1} << 53), "tenths must convert to doubles exactly");
+
+// The wait lines for waits from 0.0 to 9.9 s, the most common by far, ready
+// to copy: "time.sleep(X.Y)\n" is sixteen bytes.
+inline constexpr std::size_t short_wait_line_size = 16;
+static_assert(sleep_start.size() + 3 + sleep_end.size() == short_wait_line_size);
+inline constexpr auto short_wait_lines = [] {
+  std::array<std::array<char, short_wait_line_size>, 100> lines{};
+  for (std::size_t tenths = 0; tenths < lines.size(); ++tenths) {
+    char* end = std::copy(sleep_start.begin(), sleep_start.end(), lines[tenths].data());
+    const char wait[] = {static_cast<char>('0' + tenths / 10), '.',
+                         static_cast<char>('0' + tenths % 10)};
+    end = std::copy(std::begin(wait), std::end(wait), end);
+    std::copy(sleep_end.begin(), sleep_end.end(), end);
+  }
+  return lines;
+}();
+
+// Writes the line that waits a number of tenths of a second.
+REPLAYGEN_HOT_INLINE char* put_tenths_wait_line(std::uint64_t tenths, char* to) {
+  if (tenths < short_wait_lines.size()) {
+    std::memcpy(to, short_wait_lines[static_cast<std::size_t>(tenths)].data(),
+                short_wait_line_size);
+    return to + short_wait_line_size;
+  }
+  return put(sleep_end, write_tenths(tenths, put(sleep_start, to)));
+}
+
+// Writes the line that waits from the time `prev` to `now`; a negative wait
+// as none, since Python refuses a negative sleep and the replay would end.
+REPLAYGEN_HOT_INLINE char* put_wait_line(const request_time& prev, const request_time& now,
+                                         char* to) {
+  // Between times in tenths the wait is their difference, to which the
+  // doubles' difference rounds exactly (see above).
+  if (now.tenths >= 0 && prev.tenths >= 0) {
+    const std::int64_t tenths = std::max<std::int64_t>(now.tenths - prev.tenths, 0);
+    return put_tenths_wait_line(static_cast<std::uint64_t>(tenths), to);
+  }
+  const double seconds = std::max(now.seconds - prev.seconds, 0.0);
+  if (const std::optional<std::uint64_t> tenths = rounded_tenths(seconds))
+    return put_tenths_wait_line(*tenths, to);
+  return put(sleep_end, format_wait(seconds, put(sleep_start, to)));
+}
+
+}  // namespace replaygen
