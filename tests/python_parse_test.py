@@ -55,11 +55,12 @@ def program_time(text):
 
 def expected_script(requests):
     lines, previous = [], None
-    for time, payload in requests:
+    for text, payload in requests:
+        time = program_time(text)
         if previous is not None:
-            lines.append("time.sleep(%.1f)\n" % max(0.0, program_time(time) - previous))
+            lines.append("time.sleep(%.1f)\n" % max(0.0, time - previous))
         lines.append('output1.stdin.write(b"%s\\n")\noutput1.stdin.flush()\n' % payload)
-        previous = program_time(time)
+        previous = time
     return PROLOGUE + "".join(lines).encode() + EPILOGUE
 
 
