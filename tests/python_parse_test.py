@@ -1,12 +1,26 @@
-"""Scripts checked by Python's own parser: every request list gives a script
-that parses, sends each payload exactly and never waits a negative time, and
-well-formed lists give exactly the script built here from Python's floats."""
+"""Scripts checked by Python's own parser and an independent model of the time
+rules: every request list gives a script that parses, sends each payload exactly and
+waits the model's times exactly, and well-formed lists give exactly the script built here."""
 import math
 import random
+import sys
 
-from replaygen_testlib import EPILOGUE, PROLOGUE, check, payloads, replaygen_path, run, script_calls
+from replaygen_testlib import EPILOGUE, PROLOGUE, check, replaygen_path, run, script_calls, tokens
 
 ALPHABET = b"[[]]..0123456789-ab\"\\\0\x01\x1f\x7f\x80\xff  \t\r\n\v\f"
+
+
+def unusual_time(rng):
+    """Digits or a mark before a '[', several marks, no ']', quarters (whose differences can be exact
+    ties), digit strings around 15, 16 and 23 digits and 308 decimals, and edges of the arithmetic."""
+    def digits():
+        fill = rng.choice(["0", "0123456789"])
+        return str(rng.randrange(100)) + "".join(rng.choices(fill, k=rng.choice([0, 6, 13, 14, 21, 306, 307, 308])))
+    number = rng.choice(["%d.%s" % (rng.randrange(10), rng.choice(["25", "75", "5"])), digits(),
+                         digits() + rng.choice([".", ",", ".:"]) + digits(), "9007199254740991",
+                         "0.15" + "0" * 306, "0" * 800 + "." + "9" * 400])
+    before = rng.choice(["", "", digits(), "x", digits() + "." + digits()])
+    return (before + "[" + number + rng.choice(["]", "]", ""])).encode()
 
 
 def random_request_list(rng):
@@ -15,9 +29,30 @@ def random_request_list(rng):
     words = [b"[0]" + plain_run + bytes([rng.choice(ALPHABET)]) + plain_run]
     for _ in range(rng.randrange(0, 60)):
         if rng.random() < 0.5:
-            words.append(b"[%d.%d]" % (rng.randrange(100), rng.randrange(100)))
+            words.append(rng.choice([b"[%d.%d]" % (rng.randrange(100), rng.randrange(100)), unusual_time(rng)]))
         words.append(bytes(rng.choice(ALPHABET) for _ in range(rng.randrange(40))))
     return b"".join(words)
+
+
+def model_time(token):
+    """The time by the rules alone: a '[' resets the value alone, the digit arithmetic on doubles
+    over the power of ten, or the digits' true value (at most the largest double) out of range."""
+    value, digits, decimals, mark = 0.0, "0", 0, False
+    for byte in token.partition(b"]")[0]:
+        if byte == ord("["):
+            value, digits = 0.0, "0"
+        elif 48 <= byte <= 57:
+            value, digits, decimals = value * 10.0 + byte - 48.0, digits + chr(byte), decimals + mark
+        else:
+            mark = True
+    if math.isfinite(value) and decimals <= 308:
+        return value / float("1e%d" % decimals)
+    return min(float("%se-%d" % (digits, decimals)), sys.float_info.max)
+
+
+def model_waits(times):
+    """Differences of doubles, a negative one as 0.0, rounded on their exact value, ties to even."""
+    return [b"%.1f" % max(0.0, now - previous) for previous, now in zip(times, times[1:])]
 
 
 def check_random_lists(replaygen, rng):
@@ -26,11 +61,11 @@ def check_random_lists(replaygen, rng):
         first, second = run(replaygen, data), run(replaygen, data)
         check(first.returncode == 0 and first.stderr == b"", f"run failed on {data!r}")
         check(first.stdout == second.stdout, f"two runs differ on {data!r}")
-        calls = script_calls(first.stdout)
-        sent = [argument for name, argument in calls if name == "write"]
-        check(sent == [payload + b"\n" for payload in payloads(data)], f"payloads differ on {data!r}")
-        waits = [argument for name, argument in calls if name == "sleep"]
-        check(all(math.isfinite(w) and w >= 0 for w in waits), f"bad wait in {waits} on {data!r}")
+        sent = [argument for name, argument in script_calls(first.stdout) if name == "write"]
+        check(sent == [token.partition(b"]")[2] + b"\n" for token in tokens(data)], f"payloads differ on {data!r}")
+        waits = [line[11:-1] for line in first.stdout.split(b"\n") if line.startswith(b"time.sleep(")]
+        expected = model_waits([model_time(token) for token in tokens(data)])
+        check(waits == expected, f"waits {waits} differ from {expected} on {data!r}")
 
 
 def long_time(rng):
@@ -41,27 +76,11 @@ def long_time(rng):
     return digits[:point] + "." + digits[point:]
 
 
-def program_time(text):
-    """Digit arithmetic in doubles over the correctly rounded power of ten, or the true
-    value (float()) where that arithmetic is exact or leaves the range of doubles."""
-    whole, _, fraction = text.partition(".")
-    value = 0.0
-    for digit in whole + fraction:
-        value = value * 10.0 + ord(digit) - 48.0
-    if len(whole + fraction) <= 15 and len(fraction) <= 22 or not math.isfinite(value) or len(fraction) > 308:
-        return float(text)
-    return value / float("1e%d" % len(fraction))
-
-
 def expected_script(requests):
-    lines, previous = [], None
-    for text, payload in requests:
-        time = program_time(text)
-        if previous is not None:
-            lines.append("time.sleep(%.1f)\n" % max(0.0, time - previous))
-        lines.append('output1.stdin.write(b"%s\\n")\noutput1.stdin.flush()\n' % payload)
-        previous = time
-    return PROLOGUE + "".join(lines).encode() + EPILOGUE
+    times = [model_time(b"[%s]" % text.encode()) for text, _ in requests]
+    waits = [b"time.sleep(%s)\n" % wait for wait in model_waits(times)] + [b""]
+    sends = [b'output1.stdin.write(b"%s\\n")\noutput1.stdin.flush()\n' % payload.encode() for _, payload in requests]
+    return PROLOGUE + b"".join(send + wait for send, wait in zip(sends, waits)) + EPILOGUE
 
 
 def check_well_formed_lists(replaygen, rng):

@@ -29,10 +29,10 @@ def run(replaygen, data, **options):
     return subprocess.run([replaygen], input=data, capture_output=True, check=False, **options)
 
 
-def payloads(data):
-    """What each request token sends: its bytes after the first ']', up to a NUL."""
-    words = re.split(rb"[ \t\n\v\f\r]+", data)
-    return [word.split(b"\0")[0].partition(b"]")[2] for word in words if word]
+def tokens(data):
+    """The request tokens: each word of input up to a NUL, which ends the token; what a
+    token sends is its bytes after the first ']'."""
+    return [word.split(b"\0")[0] for word in re.split(rb"[ \t\n\v\f\r]+", data) if word]
 
 
 def script_calls(script):

@@ -52,20 +52,23 @@ TEST(ScriptGenerator, BlocksForEachInput) {
       {"[1]a\xEF\xBB\xBF \xEF\xBB\xBF[2]b", send("a\\xef\\xbb\\xbf") + sleep("0.0") + send("b")},
       {"\xEF\xBB", send("")},  // the start of a mark is a word
       {"\xFE", send("")},
+      {"[0]" + std::string(130787, 'x'), send(std::string(130787, 'x'))},  // 1 byte last flushed
   };
   for (const auto& c : cases)
     EXPECT_EQ(script_for(c.input), expected_prologue + c.blocks + expected_epilogue) << c.input;
 }
 
 // Requests of the usual shape, which take the one-pass lane, with up to ten
-// decimals; some with the longest waits, some with no payload to end in ']'.
+// decimals; some with the longest waits, some with no payload to end in ']';
+// payloads plain or all escapes, whose literal forms are four times as long.
 std::string usual_requests(std::mt19937& random) {
   std::string requests;
   for (std::size_t n = random() % 40; n > 0; --n) {
     const std::string time = random() % 8 ? std::to_string(random() % 100) + "." +
                                                 std::to_string(random() >> random() % 32)
                                           : std::string(310, '9');
-    requests += " [" + time + "]" + std::string(random() % 4 ? random() % 200 : 0, 'x');
+    requests += " [" + time + "]" +
+                std::string(random() % 4 ? random() % 200 : 0, random() % 2 ? 'x' : '\x01');
   }
   return requests;
 }
