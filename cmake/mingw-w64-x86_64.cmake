@@ -1,10 +1,17 @@
-# Cross-builds the Windows x86-64 program with Debian's MinGW-w64:
+# Cross-builds the Windows x86-64 program with Debian's MinGW-w64; the tests
+# run under wine where it is installed:
 #   cmake -S . -B build-windows --toolchain cmake/mingw-w64-x86_64.cmake
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(REPLAYGEN_TRIPLE x86_64-w64-mingw32)
+# The compilers with POSIX threads: GoogleTest needs std::mutex, which the
+# default ones lack. The C compiler only for GoogleTest's project, which asks
+# for one.
+set(CMAKE_C_COMPILER ${REPLAYGEN_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${REPLAYGEN_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${REPLAYGEN_TRIPLE}-windres)
+include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
+find_program(REPLAYGEN_WINE wine)
+if(REPLAYGEN_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all ${REPLAYGEN_WINE})
+endif()

@@ -7,7 +7,7 @@ import pty
 import signal
 import subprocess
 
-from replaygen_testlib import EPILOGUE, PROLOGUE, check, replaygen_path, send
+from replaygen_testlib import EPILOGUE, PROLOGUE, check, replaygen_command, send
 
 BIG_INPUT = b"[0.5]id=1;op=2\n" * 100_000
 DISK_FULL = (1, b"replaygen: write error: No space left on device\n", None)
@@ -38,7 +38,7 @@ def outcome(replaygen, source, target):
     stdin = os.open(source, os.O_RDONLY) if from_file else subprocess.PIPE
     stdout = output_fd(target)
     close_stdout = (lambda: os.close(1)) if target == CLOSED else None
-    with subprocess.Popen([replaygen], stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
+    with subprocess.Popen(replaygen, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
                           preexec_fn=close_stdout) as process:
         output, error = process.communicate(None if from_file else source)
     for fd in (stdin, stdout):
@@ -49,7 +49,7 @@ def outcome(replaygen, source, target):
 
 def check_one_end_of_file_at_a_terminal(replaygen):
     controller, terminal = pty.openpty()
-    with subprocess.Popen([replaygen], stdin=terminal, stdout=subprocess.PIPE) as process:
+    with subprocess.Popen(replaygen, stdin=terminal, stdout=subprocess.PIPE) as process:
         os.close(terminal)
         os.write(controller, b"[1]a\n\x04")  # Ctrl-D at the start of a line
         try:
@@ -63,7 +63,7 @@ def check_one_end_of_file_at_a_terminal(replaygen):
 
 
 def main():
-    replaygen = replaygen_path()
+    replaygen = replaygen_command()
     cases = [
         ("disk full", BIG_INPUT, "/dev/full", DISK_FULL),
         ("disk full at the last flush", b"", "/dev/full", DISK_FULL),

@@ -6,7 +6,7 @@ import sys
 import tempfile
 import threading
 
-from replaygen_testlib import EPILOGUE, PROLOGUE, SKIP, check, replaygen_path, send
+from replaygen_testlib import EPILOGUE, PROLOGUE, SKIP, check, replaygen_command, send
 
 MiB = 1 << 20
 MEMORY_LIMIT_KIB = 16 * 1024
@@ -31,14 +31,14 @@ def read_exactly(stream, size):
 
 
 def main():
-    replaygen = replaygen_path()
+    replaygen = replaygen_command()
     # GNU time measures the program alone: a child forked from this test
     # would count the test's own memory as its peak.
     if not os.access(TIME, os.X_OK):
         print(f"SKIPPED: {TIME} (Debian's package time) is needed to measure memory")
         sys.exit(SKIP)
     peak_file = tempfile.NamedTemporaryFile(mode="r")
-    process = subprocess.Popen([TIME, "-f", "%M", "-o", peak_file.name, replaygen],
+    process = subprocess.Popen([TIME, "-f", "%M", "-o", peak_file.name, *replaygen],
                                stdin=subprocess.PIPE, stdout=subprocess.PIPE)
     writer = threading.Thread(target=write_input, args=(process.stdin,))
     writer.start()

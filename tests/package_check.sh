@@ -40,7 +40,7 @@ make_packages() {
 # same packages, which their checksums tell.
 same_again() {
   local again=$work/again-${1##*/}
-  cmake -S "$source_dir" -B "$again" -DREPLAYGEN_TESTS=OFF -DREPLAYGEN_BENCH=OFF "${@:2}" > /dev/null
+  cmake -S "$source_dir" -B "$again" -DREPLAYGEN_WERROR=ON -DREPLAYGEN_TESTS=OFF -DREPLAYGEN_BENCH=OFF "${@:2}" > /dev/null
   cmake --build "$again" -j2 > /dev/null && make_packages "$again" 2> /dev/null
   diff <(cat "$1"/*.sha256) <(cat "$again"/*.sha256) || fail "a second build of $1 differs"
 }

@@ -5,7 +5,7 @@ import math
 import random
 import sys
 
-from replaygen_testlib import EPILOGUE, PROLOGUE, check, replaygen_path, run, script_calls, tokens
+from replaygen_testlib import EPILOGUE, PROLOGUE, check, replaygen_command, run, script_calls, tokens
 
 ALPHABET = b"[[]]..0123456789-ab\"\\\0\x01\x1f\x7f\x80\xff  \t\r\n\v\f"
 
@@ -96,7 +96,7 @@ def check_well_formed_lists(replaygen, rng):
 
 
 def main():
-    replaygen = replaygen_path()
+    replaygen = replaygen_command()
     rng = random.Random(20261208)
     check_random_lists(replaygen, rng)
     check_well_formed_lists(replaygen, rng)

@@ -8,7 +8,7 @@ import sys
 import tempfile
 import time
 
-from replaygen_testlib import SKIP, check, replaygen_path, run
+from replaygen_testlib import SKIP, check, replaygen_command, run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Every byte a payload can hold but the NUL, which ends it.
@@ -71,11 +71,12 @@ def check_waits_are_kept(replaygen, bin_dir):
     received = replay(replaygen, bin_dir, b"[0]start [2.0]a [2.3]b [2.6]c [2.9]d")
     times = [ms for ms, _ in received[1:]]
     gaps = [later - earlier for earlier, later in zip(times, times[1:])]
-    check(all(abs(gap - 300) <= 100 for gap in gaps), f"gaps of {gaps} ms, not 300 ms")
+    # A sleep lasts at least its time, and on a loaded machine longer, but not by seconds.
+    check(all(250 <= gap <= 800 for gap in gaps), f"gaps of {gaps} ms, not 300 ms")
 
 
 def main():
-    replaygen = replaygen_path()
+    replaygen = replaygen_command()
     with tempfile.TemporaryDirectory() as work:
         bin_dir = build_echo_jar(work)
         check_every_byte_arrives(replaygen, bin_dir)

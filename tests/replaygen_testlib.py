@@ -19,14 +19,14 @@ def send(payload_literal):
     return b'output1.stdin.write(b"' + payload_literal + b'\\n")\noutput1.stdin.flush()\n'
 
 
-def replaygen_path():
-    if len(sys.argv) != 2:
-        sys.exit(f"usage: {sys.argv[0]} PATH-TO-REPLAYGEN")
-    return sys.argv[1]
+def replaygen_command():
+    if len(sys.argv) < 2:
+        sys.exit(f"usage: {sys.argv[0]} [EMULATOR...] PATH-TO-REPLAYGEN")
+    return sys.argv[1:]
 
 
 def run(replaygen, data, **options):
-    return subprocess.run([replaygen], input=data, capture_output=True, check=False, **options)
+    return subprocess.run(replaygen, input=data, capture_output=True, check=False, **options)
 
 
 def tokens(data):

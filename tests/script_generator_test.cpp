@@ -93,7 +93,7 @@ std::string random_input(std::mt19937& random) {
 
 TEST(ScriptGenerator, Utf16IsRefused) {
   for (const std::string mark : {"\xFF\xFE", "\xFE\xFF"})
-    for (const std::size_t chunk : {1, 2})
+    for (const std::size_t chunk : {1u, 2u})
       EXPECT_THROW(script_for(mark + "[1]a", chunk), replaygen::input_refused);
 }
 
