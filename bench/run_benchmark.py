@@ -109,17 +109,17 @@ def instructions_per_request(replaygen, work):
     if shutil.which("valgrind") is None:
         print("instructions: skipped, valgrind is not installed (apt-get install valgrind)")
         return
-    workload = os.path.join(work, "counted.txt")
-    _, _, usual, seed = WORKLOADS[0]  # its first requests
-    write_workload(workload, COUNTED_REQUESTS, usual, seed)
-    counts = os.path.join(work, "callgrind.out")
-    with open(workload, "rb") as stdin:
-        subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={counts}", replaygen],
-                       stdin=stdin, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    with open(counts) as file:
-        total = next(int(line.split()[1]) for line in file if line.startswith("summary:"))
-    print(f"instructions: {total / COUNTED_REQUESTS:.0f} per request"
-          f" on the first {COUNTED_REQUESTS:,} usual requests (valgrind --tool=callgrind)")
+    workload, counts = os.path.join(work, "counted.txt"), os.path.join(work, "callgrind.out")
+    print(f"instructions per request on the first {COUNTED_REQUESTS:,} requests of each workload"
+          " (valgrind --tool=callgrind):")
+    for name, _, generator, seed in WORKLOADS:
+        write_workload(workload, COUNTED_REQUESTS, generator, seed)
+        with open(workload, "rb") as stdin:
+            subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={counts}", replaygen],
+                           stdin=stdin, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        with open(counts) as file:
+            total = next(int(line.split()[1]) for line in file if line.startswith("summary:"))
+        print(f"  {name:20} {total / COUNTED_REQUESTS:.0f}")
 
 
 def single_long_request(replaygen, work):
