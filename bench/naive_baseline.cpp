@@ -12,11 +12,11 @@ int main() {
       "stdin = subprocess.PIPE,stdout = ff,shell=True)\n");
   static char token[1 << 16];
   int count = 0;
-  double prev = 0.0;
+  double previous = 0.0;
   while (std::scanf("%65535s", token) == 1) {
-    double ss = 0.0;
-    bool dot = false;
-    int frac = 0;
+    double value = 0.0;
+    bool seen_mark = false;
+    int fraction_digits = 0;
     const char* payload = "";
     for (const char* p = token; *p != '\0'; ++p) {
       if (*p == ']') {
@@ -24,16 +24,16 @@ int main() {
         break;
       }
       if (*p == '[') {
-        ss = 0.0;
+        value = 0.0;
       } else if (*p < '0' || *p > '9') {
-        dot = true;
+        seen_mark = true;
       } else {
-        ss = (ss * 10.0 + *p) - 48.0;
-        if (dot) ++frac;
+        value = (value * 10.0 + *p) - 48.0;
+        if (seen_mark) ++fraction_digits;
       }
     }
-    ss /= std::pow(10.0, frac);
-    if (count > 0) std::printf("time.sleep(%.1f)\n", std::max(ss - prev, 0.0));
+    value /= std::pow(10.0, fraction_digits);
+    if (count > 0) std::printf("time.sleep(%.1f)\n", std::max(value - previous, 0.0));
     std::printf("output1.stdin.write(b\"");
     for (const char* p = payload; *p != '\0'; ++p) {
       const auto c = static_cast<unsigned char>(*p);
@@ -46,7 +46,7 @@ int main() {
     }
     std::printf("\\n\")\n");
     std::printf("output1.stdin.flush()\n");
-    prev = ss;
+    previous = value;
     ++count;
   }
   std::printf("output1.stdin.close()\nff.close()\n");

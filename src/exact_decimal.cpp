@@ -56,14 +56,15 @@ void exact_digits::push_all(std::uint64_t number) {
   for (const char* p = text; p != text_end; ++p) push(*p);
 }
 
-double exact_digits::value(std::uint64_t frac) const {
+double exact_digits::value(std::uint64_t fraction_digits) const {
   constexpr double largest = std::numeric_limits<double>::max();
   if (significant == 0) return 0.0;
-  // The value is 0.<kept digits> times ten to the power of `significant - frac`;
-  // far enough out of range, the exponent alone decides.
-  if (significant > frac && significant - frac > 310) return largest;
-  if (frac > significant && frac - significant > 330) return 0.0;
-  const long long exponent = static_cast<long long>(significant) - static_cast<long long>(frac);
+  // The value is 0.<kept digits> times ten to the power of `significant`
+  // less `fraction_digits`; far enough out of range, the exponent alone decides.
+  if (significant > fraction_digits && significant - fraction_digits > 310) return largest;
+  if (fraction_digits > significant && fraction_digits - significant > 330) return 0.0;
+  const long long exponent =
+      static_cast<long long>(significant) - static_cast<long long>(fraction_digits);
 
   // "0." digits, a tie-breaking digit, "e", the exponent and a NUL.
   std::array<char, 2 + exact_digits::kept_max + 1 + 1 + 8 + 1> text{'0', '.'};

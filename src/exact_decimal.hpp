@@ -45,9 +45,10 @@ struct exact_digits {
   }
   void push(char digit);
   void push_all(std::uint64_t number);
-  // The digits as an integer divided by ten to the power of frac, correctly
-  // rounded; beyond the largest double it is the largest double.
-  double value(std::uint64_t frac) const;
+  // The digits as an integer divided by ten to the power of
+  // `fraction_digits`, correctly rounded; beyond the largest double it is the
+  // largest double.
+  double value(std::uint64_t fraction_digits) const;
 };
 
 }  // namespace replaygen

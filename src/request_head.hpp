@@ -19,12 +19,12 @@ inline constexpr std::size_t request_head_room =
 static_assert(request_head_room <= output_buffer::min_capacity);
 
 // Writes the head of a request at `now` to `to`, with a wait line unless
-// `prev`, the time before, is none; then keeps `now` as the time before.
+// `previous`, the time before, is none; then keeps `now` as the time before.
 // Returns the end of what it wrote.
-REPLAYGEN_HOT_INLINE char* write_request_head(char* to, std::optional<request_time>& prev,
+REPLAYGEN_HOT_INLINE char* write_request_head(char* to, std::optional<request_time>& previous,
                                               const request_time& now) {
-  if (prev) to = put_wait_line(*prev, now, to);
-  prev = now;
+  if (previous) to = put_wait_line(*previous, now, to);
+  previous = now;
   return put(send_start, to);
 }
 

@@ -84,12 +84,12 @@ const char* script_generator::write_usual_requests(const char* p, const char* en
   const std::span<char> room = out_.free_space(least_room);
   char* to = room.data();
   const char* const to_end = room.data() + room.size();
-  std::optional<request_time> prev = prev_;  // a local, which stays in registers
+  std::optional<request_time> previous = previous_;  // a local, which stays in registers
   for (;;) {
     while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
     const std::optional<usual_time_part> time = parse_usual_time(p, end);
     if (!time || to_end - to < least_room) break;
-    to = write_request_head(to, prev, time->time);
+    to = write_request_head(to, previous, time->time);
     p = time->end;
     if (!copy_literal_blocks(p, end, to, to_end - send_end.size())) {
       place_ = place::payload;
@@ -102,18 +102,18 @@ const char* script_generator::write_usual_requests(const char* p, const char* en
     }
   }
   out_.commit(static_cast<std::size_t>(to - room.data()));
-  prev_ = prev;
+  previous_ = previous;
   return p;
 }
 
 void script_generator::start_request() {
   const std::span<char> room = out_.free_space(request_head_room);
-  char* const head_end = write_request_head(room.data(), prev_, time_of(scan_));
+  char* const head_end = write_request_head(room.data(), previous_, time_of(scan_));
   out_.commit(static_cast<std::size_t>(head_end - room.data()));
 }
 
 void script_generator::time_scanned(const char* p, const char* end) {
-  if (scan_.closed) {
+  if (scan_.time_closed) {
     start_request();
     place_ = place::payload;
   } else if (p != end) {

@@ -57,7 +57,7 @@ class script_generator {
   std::size_t held_count_ = 0;
   place place_ = place::between_words;
   token_scan scan_;
-  std::optional<request_time> prev_;  // none before the first request
+  std::optional<request_time> previous_;  // none before the first request
 };
 
 }  // namespace replaygen

@@ -10,27 +10,28 @@ namespace replaygen {
 
 namespace {
 
-// The time of a digit string of at most exact_digit_count digits, `frac` of
-// them after the mark (frac below 23): the digits' value is exact in a double,
-// and so is the power of ten.
-request_time small_time(std::uint64_t digits, std::uint64_t frac) {
-  const std::uint64_t tenths = frac == 0 ? digits * 10 : digits;
-  const bool in_tenths = frac <= 1 && tenths < max_tenths;
-  return {static_cast<double>(digits) / exact_powers_of_ten[static_cast<std::size_t>(frac)],
-          in_tenths ? static_cast<std::int64_t>(tenths) : -1};
+// The time of a digit string of at most exact_digit_count digits, whose
+// value is `value`, `fraction_digits` of them after the mark (fewer than 23):
+// the value is exact in a double, and so is the power of ten.
+request_time small_time(std::uint64_t value, std::uint64_t fraction_digits) {
+  const std::uint64_t tenths = fraction_digits == 0 ? value * 10 : value;
+  const bool in_tenths = fraction_digits <= 1 && tenths < max_tenths;
+  return {
+      static_cast<double>(value) / exact_powers_of_ten[static_cast<std::size_t>(fraction_digits)],
+      in_tenths ? static_cast<std::int64_t>(tenths) : -1};
 }
 
-// A digit past the ones that integers hold exactly, `small_ss` being their
+// A digit past the ones that integers hold exactly, `small_value` being their
 // value: from here on the value is the double arithmetic's, with the leading
 // digits kept on the side.
-void push_long_digit(token_scan& scan, std::uint64_t small_ss, unsigned char c) {
+void push_long_digit(token_scan& scan, std::uint64_t small_value, unsigned char c) {
   if (!scan.long_digits) {
     scan.long_digits = true;
-    scan.ss = static_cast<double>(small_ss);
+    scan.value = static_cast<double>(small_value);
     scan.digits.reset();
-    scan.digits.push_all(small_ss);
+    scan.digits.push_all(small_value);
   }
-  scan.ss = (scan.ss * 10.0 + c) - 48.0;
+  scan.value = (scan.value * 10.0 + c) - 48.0;
   scan.digits.push(static_cast<char>(c));
 }
 
@@ -56,56 +57,57 @@ unsigned take_digits(std::uint64_t& value, const char* p) {
   return count;
 }
 
-// The true value of the digits since the last '[' over ten to the power of frac.
+// The true value of the digits since the last '[' over ten to the power of
+// the count of fraction digits.
 double exact_value(const token_scan& scan) {
-  if (scan.long_digits) return scan.digits.value(scan.frac);
+  if (scan.long_digits) return scan.digits.value(scan.fraction_digits);
   exact_digits digits;
-  digits.push_all(scan.small_ss);
-  return digits.value(scan.frac);
+  digits.push_all(scan.small_value);
+  return digits.value(scan.fraction_digits);
 }
 
 }  // namespace
 
 const char* parse_token(token_scan& scan, const char* begin, const char* end) {
   // The fields touched for every byte, in locals that stay in registers.
-  std::uint64_t small_ss = scan.small_ss;
-  unsigned small_digits = scan.small_digits;
-  bool dot = scan.dot;
-  std::uint64_t frac = scan.frac;
+  std::uint64_t small_value = scan.small_value;
+  unsigned small_digit_count = scan.small_digit_count;
+  bool seen_mark = scan.seen_mark;
+  std::uint64_t fraction_digits = scan.fraction_digits;
   const char* p = begin;
   for (; p != end; ++p) {
     const auto c = static_cast<unsigned char>(*p);
     if (is_digit(c)) {
       unsigned count = 1;
-      if (end - p >= 8 && small_digits + 8 <= token_scan::exact_digit_count) {
-        count = take_digits(small_ss, p);
-        small_digits += count;
-      } else if (small_digits < token_scan::exact_digit_count) {
-        small_ss = small_ss * 10 + (c - '0');
-        ++small_digits;
+      if (end - p >= 8 && small_digit_count + 8 <= token_scan::exact_digit_count) {
+        count = take_digits(small_value, p);
+        small_digit_count += count;
+      } else if (small_digit_count < token_scan::exact_digit_count) {
+        small_value = small_value * 10 + (c - '0');
+        ++small_digit_count;
       } else {
-        push_long_digit(scan, small_ss, c);
+        push_long_digit(scan, small_value, c);
       }
-      if (dot) frac += count;
+      if (seen_mark) fraction_digits += count;
       p += count - 1;
     } else if (c == ']') {
-      scan.closed = true;
+      scan.time_closed = true;
       ++p;
       break;
     } else if (ends_token(c)) {
       break;
     } else if (c == '[') {
-      small_ss = 0;
-      small_digits = 0;
+      small_value = 0;
+      small_digit_count = 0;
       scan.reset_value();
     } else {
-      dot = true;
+      seen_mark = true;
     }
   }
-  scan.small_ss = small_ss;
-  scan.small_digits = small_digits;
-  scan.dot = dot;
-  scan.frac = frac;
+  scan.small_value = small_value;
+  scan.small_digit_count = small_digit_count;
+  scan.seen_mark = seen_mark;
+  scan.fraction_digits = fraction_digits;
   return p;
 }
 
@@ -115,14 +117,16 @@ const char* parse_token_start(token_scan& scan, const char* begin, const char* e
 }
 
 double timestamp(const token_scan& scan) {
-  const double ss = scan.long_digits ? scan.ss : static_cast<double>(scan.small_ss);
-  if (std::isfinite(ss) && scan.frac <= max_power_of_ten) return ss / power_of_ten(scan.frac);
+  const double value = scan.long_digits ? scan.value : static_cast<double>(scan.small_value);
+  if (std::isfinite(value) && scan.fraction_digits <= max_power_of_ten)
+    return value / power_of_ten(scan.fraction_digits);
   return exact_value(scan);
 }
 
 request_time time_of(const token_scan& scan) {
-  if (scan.long_digits || scan.frac >= exact_powers_of_ten.size()) return {timestamp(scan), -1};
-  return small_time(scan.small_ss, scan.frac);
+  if (scan.long_digits || scan.fraction_digits >= exact_powers_of_ten.size())
+    return {timestamp(scan), -1};
+  return small_time(scan.small_value, scan.fraction_digits);
 }
 
 std::optional<usual_time_part> parse_usual_time(const char* begin, const char* end) {

@@ -37,33 +37,34 @@ struct token_scan {
   // doubles is exact, so it is done on integers, which is faster.
   static constexpr unsigned exact_digit_count = 15;
 
-  std::uint64_t small_ss = 0;  // value of the digits, while there are few
-  unsigned small_digits = 0;
-  bool long_digits = false;  // more digits: `ss` and `digits` take over
-  double ss = 0.0;           // value of the digits, once there are more
-  bool closed = false;
-  bool dot = false;
-  std::uint64_t frac = 0;
-  exact_digits digits;  // the leading digits since the last '['
+  std::uint64_t small_value = 0;  // value of the digits, while there are few
+  unsigned small_digit_count = 0;
+  bool long_digits = false;           // more digits: `value` and `digits` take over
+  double value = 0.0;                 // value of the digits, once there are more
+  bool time_closed = false;           // the first ']' is passed
+  bool seen_mark = false;             // a decimal mark is passed
+  std::uint64_t fraction_digits = 0;  // how many digits came after the mark
+  exact_digits digits;                // the leading digits since the last '['
 
   // Field by field, so the digit array is not cleared for every token.
   void reset() {
     reset_value();
-    closed = false;
-    dot = false;
-    frac = 0;
+    time_closed = false;
+    seen_mark = false;
+    fraction_digits = 0;
   }
   void reset_value() {
-    small_ss = 0;
-    small_digits = 0;
+    small_value = 0;
+    small_digit_count = 0;
     long_digits = false;
-    ss = 0.0;
+    value = 0.0;
   }
 };
 
 // Scans the time part of a token from `begin`. Stops just past the first ']'
-// (setting `closed`), at a byte that ends the token, or at `end`, and returns
-// where it stopped; a token split across reads is scanned in several calls.
+// (setting `time_closed`), at a byte that ends the token, or at `end`, and
+// returns where it stopped; a token split across reads is scanned in several
+// calls.
 const char* parse_token(token_scan& scan, const char* begin, const char* end);
 
 // Resets `scan` for the token that starts at `begin` and scans its time part

@@ -65,17 +65,17 @@ REPLAYGEN_HOT_INLINE char* put_tenths_wait_line(std::uint64_t tenths, char* to) 
   return put(sleep_end, write_tenths(tenths, put(sleep_start, to)));
 }
 
-// Writes the line that waits from the time `prev` to `now`; a negative wait
-// as none, since Python refuses a negative sleep and the replay would end.
-REPLAYGEN_HOT_INLINE char* put_wait_line(const request_time& prev, const request_time& now,
+// Writes the line that waits from the time `previous` to `now`; a negative
+// wait as none, since Python refuses a negative sleep and the replay would end.
+REPLAYGEN_HOT_INLINE char* put_wait_line(const request_time& previous, const request_time& now,
                                          char* to) {
   // Between times in tenths the wait is their difference, to which the
   // doubles' difference rounds exactly (see above).
-  if (now.tenths >= 0 && prev.tenths >= 0) {
-    const std::int64_t tenths = std::max<std::int64_t>(now.tenths - prev.tenths, 0);
+  if (now.tenths >= 0 && previous.tenths >= 0) {
+    const std::int64_t tenths = std::max<std::int64_t>(now.tenths - previous.tenths, 0);
     return put_tenths_wait_line(static_cast<std::uint64_t>(tenths), to);
   }
-  const double seconds = std::max(now.seconds - prev.seconds, 0.0);
+  const double seconds = std::max(now.seconds - previous.seconds, 0.0);
   if (const std::optional<std::uint64_t> tenths = rounded_tenths(seconds))
     return put_tenths_wait_line(*tenths, to);
   return put(sleep_end, format_wait(seconds, put(sleep_start, to)));

@@ -20,7 +20,7 @@ parsed parse(const std::string& token) {
   scan.reset();
   const char* end = token.data() + token.size();
   const char* stop = replaygen::parse_token(scan, token.data(), end);
-  return {replaygen::timestamp(scan), scan.closed ? std::string(stop, end) : std::string()};
+  return {replaygen::timestamp(scan), scan.time_closed ? std::string(stop, end) : std::string()};
 }
 
 struct token_case {
