@@ -51,9 +51,10 @@ class output_buffer {
   drain_function drain_;
 };
 
-// Writes `text` to `to`, in free space of an output buffer; returns the end of
-// what it wrote.
-inline char* put(std::string_view text, char* to) {
+// Writes `text` into free space of an output buffer at `to`; returns the end
+// of what it wrote. Every function that writes into free space takes the
+// position last, as std::copy does, and returns the end of what it wrote.
+inline char* write_text(std::string_view text, char* to) {
   return std::copy(text.begin(), text.end(), to);
 }
 

@@ -12,7 +12,7 @@ namespace {
 // either range lasts.
 void copy_literal_bytes(const char*& from, const char* from_end, char*& to, const char* to_end) {
   while (from != from_end && to_end - to >= static_cast<std::ptrdiff_t>(longest_form))
-    if (!put_literal_form(from, to)) return;
+    if (!copy_literal_form(from, to)) return;
 }
 
 }  // namespace

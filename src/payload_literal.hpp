@@ -45,7 +45,7 @@ inline constexpr auto literal_forms = [] {
 // Writes the literal form of the byte at `from` to `to`, which has room for
 // the longest form, and steps both past it; returns false, and stays, at a
 // byte that ends the token.
-REPLAYGEN_HOT_INLINE bool put_literal_form(const char*& from, char*& to) {
+REPLAYGEN_HOT_INLINE bool copy_literal_form(const char*& from, char*& to) {
   const literal_form& form = literal_forms[static_cast<unsigned char>(*from)];
   std::memcpy(to, form.text.data(), longest_form);
   if (form.size == 0) return false;
@@ -78,7 +78,7 @@ REPLAYGEN_HOT_INLINE bool copy_literal_blocks(const char*& from_ref, const char*
     from += plain;
     to += plain;
     token_ended = from != block_end && ends_token(static_cast<unsigned char>(*from));
-    while (!token_ended && from != block_end) token_ended = !put_literal_form(from, to);
+    while (!token_ended && from != block_end) token_ended = !copy_literal_form(from, to);
     if (token_ended || to_end - to < block_room) break;
   }
   from_ref = from;

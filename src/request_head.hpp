@@ -21,11 +21,11 @@ static_assert(request_head_room <= output_buffer::min_capacity);
 // Writes the head of a request at `now` to `to`, with a wait line unless
 // `previous`, the time before, is none; then keeps `now` as the time before.
 // Returns the end of what it wrote.
-REPLAYGEN_HOT_INLINE char* write_request_head(char* to, std::optional<request_time>& previous,
-                                              const request_time& now) {
-  if (previous) to = put_wait_line(*previous, now, to);
+REPLAYGEN_HOT_INLINE char* write_request_head(std::optional<request_time>& previous,
+                                              const request_time& now, char* to) {
+  if (previous) to = write_wait_line(*previous, now, to);
   previous = now;
-  return put(send_start, to);
+  return write_text(send_start, to);
 }
 
 }  // namespace replaygen

@@ -89,13 +89,13 @@ const char* script_generator::write_usual_requests(const char* p, const char* en
     while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
     const std::optional<usual_time_part> time = parse_usual_time(p, end);
     if (!time || to_end - to < least_room) break;
-    to = write_request_head(to, previous, time->time);
+    to = write_request_head(previous, time->time, to);
     p = time->end;
     if (!copy_literal_blocks(p, end, to, to_end - send_end.size())) {
       place_ = place::payload;
       break;
     }
-    to = put(send_end, to);
+    to = write_text(send_end, to);
     if (*p++ == '\0') {
       place_ = place::rest_of_word;
       break;
@@ -108,7 +108,7 @@ const char* script_generator::write_usual_requests(const char* p, const char* en
 
 void script_generator::start_request() {
   const std::span<char> room = out_.free_space(request_head_room);
-  char* const head_end = write_request_head(room.data(), previous_, time_of(scan_));
+  char* const head_end = write_request_head(previous_, time_of(scan_), room.data());
   out_.commit(static_cast<std::size_t>(head_end - room.data()));
 }
 

@@ -6,12 +6,12 @@
 
 namespace replaygen {
 
-char* write_tenths(std::uint64_t tenths, char* out) {
+char* write_tenths(std::uint64_t tenths, char* to) {
   // Leaves room for the point and the last digit.
-  out = std::to_chars(out, out + max_wait_chars - 2, tenths / 10).ptr;
-  *out++ = '.';
-  *out++ = static_cast<char>('0' + tenths % 10);
-  return out;
+  to = std::to_chars(to, to + max_wait_chars - 2, tenths / 10).ptr;
+  *to++ = '.';
+  *to++ = static_cast<char>('0' + tenths % 10);
+  return to;
 }
 
 std::optional<std::uint64_t> rounded_tenths(double seconds) {
@@ -32,11 +32,11 @@ std::optional<std::uint64_t> rounded_tenths(double seconds) {
   return whole + (up ? 1 : 0);
 }
 
-char* format_wait(double seconds, char* out) {
+char* write_wait(double seconds, char* to) {
   seconds = std::max(seconds, 0.0);
   if (const std::optional<std::uint64_t> tenths = rounded_tenths(seconds))
-    return write_tenths(*tenths, out);
-  return std::to_chars(out, out + max_wait_chars, seconds, std::chars_format::fixed, 1).ptr;
+    return write_tenths(*tenths, to);
+  return std::to_chars(to, to + max_wait_chars, seconds, std::chars_format::fixed, 1).ptr;
 }
 
 }  // namespace replaygen

@@ -16,7 +16,7 @@
 
 namespace replaygen {
 
-// Room that format_wait needs: the largest double has 309 integer digits.
+// Room that write_wait needs: the largest double has 309 integer digits.
 inline constexpr std::size_t max_wait_chars = 309 + 2;
 
 // Ten times a wait in seconds (not negative), rounded to a whole number on
@@ -25,12 +25,12 @@ std::optional<std::uint64_t> rounded_tenths(double seconds);
 
 // Writes a wait in seconds, a negative one as zero, in fixed notation with
 // one digit after the point, a tie going to even on the exact binary value,
-// into `out` (max_wait_chars long); returns the end of what it wrote.
-char* format_wait(double seconds, char* out);
+// at `to` (max_wait_chars long); returns the end of what it wrote.
+char* write_wait(double seconds, char* to);
 
 // Writes a number of tenths of a second with one digit after the point, into
-// `out` (max_wait_chars long); returns the end of what it wrote.
-char* write_tenths(std::uint64_t tenths, char* out);
+// `to` (max_wait_chars long); returns the end of what it wrote.
+char* write_tenths(std::uint64_t tenths, char* to);
 
 // Each time below max_tenths / 10 s lies within 2^-53 of its size from its
 // tenths, and so does the difference of two from theirs: three such errors
@@ -56,29 +56,29 @@ inline constexpr auto short_wait_lines = [] {
 }();
 
 // Writes the line that waits a number of tenths of a second.
-REPLAYGEN_HOT_INLINE char* put_tenths_wait_line(std::uint64_t tenths, char* to) {
+REPLAYGEN_HOT_INLINE char* write_tenths_wait_line(std::uint64_t tenths, char* to) {
   if (tenths < short_wait_lines.size()) {
     std::memcpy(to, short_wait_lines[static_cast<std::size_t>(tenths)].data(),
                 short_wait_line_size);
     return to + short_wait_line_size;
   }
-  return put(sleep_end, write_tenths(tenths, put(sleep_start, to)));
+  return write_text(sleep_end, write_tenths(tenths, write_text(sleep_start, to)));
 }
 
 // Writes the line that waits from the time `previous` to `now`; a negative
 // wait as none, since Python refuses a negative sleep and the replay would end.
-REPLAYGEN_HOT_INLINE char* put_wait_line(const request_time& previous, const request_time& now,
-                                         char* to) {
+REPLAYGEN_HOT_INLINE char* write_wait_line(const request_time& previous, const request_time& now,
+                                           char* to) {
   // Between times in tenths the wait is their difference, to which the
   // doubles' difference rounds exactly (see above).
   if (now.tenths >= 0 && previous.tenths >= 0) {
     const std::int64_t tenths = std::max<std::int64_t>(now.tenths - previous.tenths, 0);
-    return put_tenths_wait_line(static_cast<std::uint64_t>(tenths), to);
+    return write_tenths_wait_line(static_cast<std::uint64_t>(tenths), to);
   }
   const double seconds = std::max(now.seconds - previous.seconds, 0.0);
   if (const std::optional<std::uint64_t> tenths = rounded_tenths(seconds))
-    return put_tenths_wait_line(*tenths, to);
-  return put(sleep_end, format_wait(seconds, put(sleep_start, to)));
+    return write_tenths_wait_line(*tenths, to);
+  return write_text(sleep_end, write_wait(seconds, write_text(sleep_start, to)));
 }
 
 }  // namespace replaygen

@@ -15,7 +15,7 @@ namespace {
 
 std::string formatted(double seconds) {
   char text[replaygen::max_wait_chars];
-  return {text, replaygen::format_wait(seconds, text)};
+  return {text, replaygen::write_wait(seconds, text)};
 }
 
 std::string oracle(double seconds) {
