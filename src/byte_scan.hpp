@@ -4,6 +4,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -66,8 +67,9 @@ constexpr std::uint64_t digits_value(std::uint64_t word, unsigned count) {
 // but for the backslash and the double quote.
 constexpr bool is_plain(unsigned char c) { return c >= '!' && c <= '~' && c != '\\' && c != '"'; }
 
-// How many bytes a block of payload holds: most payloads fit in one.
-inline constexpr unsigned block_size = 32;
+// How many bytes a block of payload holds: most payloads fit in one. Signed,
+// as the distances between pointers that it is compared with.
+inline constexpr std::ptrdiff_t block_size = 32;
 
 #ifdef REPLAYGEN_SSE2
 // One flag per byte of the sixteen in `bytes` that is not plain. Plus one, as
@@ -85,7 +87,7 @@ inline unsigned special_flags16(__m128i bytes) {
 
 // Copies the block_size bytes at `from` to `to`; returns how many of them are
 // plain before any other byte.
-inline unsigned copy_block(const char* from, char* to) {
+inline std::ptrdiff_t copy_block(const char* from, char* to) {
 #ifdef REPLAYGEN_SSE2
   const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
   const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16));
@@ -94,10 +96,10 @@ inline unsigned copy_block(const char* from, char* to) {
   // A flag past the block makes the count the block's size when none is set.
   const std::uint64_t flags = special_flags16(low) | std::uint64_t{special_flags16(high)} << 16 |
                               std::uint64_t{1} << block_size;
-  return static_cast<unsigned>(std::countr_zero(flags));
+  return std::countr_zero(flags);
 #else
   std::memcpy(to, from, block_size);
-  unsigned count = 0;
+  std::ptrdiff_t count = 0;
   while (count < block_size && is_plain(static_cast<unsigned char>(from[count]))) ++count;
   return count;
 #endif

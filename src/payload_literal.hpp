@@ -56,7 +56,7 @@ REPLAYGEN_HOT_INLINE bool copy_literal_form(const char*& from, char*& to) {
 
 // Payload bytes are taken a block at a time, as far as the input holds a
 // block and the output the longest forms of one.
-inline constexpr std::ptrdiff_t block_size = byte_scan::block_size;
+using byte_scan::block_size;
 inline constexpr std::ptrdiff_t block_room = block_size * longest_form;
 static_assert(block_room <= output_buffer::min_capacity);
 
@@ -74,7 +74,7 @@ REPLAYGEN_HOT_INLINE bool copy_literal_blocks(const char*& from_ref, const char*
   while (from_end - from >= block_size) {
     const char* const block_end = from + block_size;
     // The whole block is stored, and as many bytes kept as are plain.
-    const unsigned plain = byte_scan::copy_block(from, to);
+    const std::ptrdiff_t plain = byte_scan::copy_block(from, to);
     from += plain;
     to += plain;
     token_ended = from != block_end && ends_token(static_cast<unsigned char>(*from));

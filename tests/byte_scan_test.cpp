@@ -36,12 +36,12 @@ TEST(ByteScan, DigitsAgreeWithALoop) {
 // Every byte value at every place in a block of plain bytes.
 TEST(ByteScan, PlainRunsAgreeWithALoop) {
   for (unsigned byte = 0; byte < 256; ++byte) {
-    for (unsigned at = 0; at < block_size; ++at) {
+    for (std::ptrdiff_t at = 0; at < block_size; ++at) {
       std::array<char, block_size> block;
       block.fill('a');
-      block[at] = static_cast<char>(byte);
+      block[static_cast<std::size_t>(at)] = static_cast<char>(byte);
       std::array<char, block_size> copy{};
-      const unsigned expected = is_plain(static_cast<unsigned char>(byte)) ? block_size : at;
+      const std::ptrdiff_t expected = is_plain(static_cast<unsigned char>(byte)) ? block_size : at;
       ASSERT_EQ(copy_block(block.data(), copy.data()), expected) << byte << " at " << at;
       ASSERT_EQ(copy, block);
     }
