@@ -96,7 +96,8 @@ struct request_time {
 request_time time_of(const token_scan& scan);
 
 // A time part of the usual shape, "[", digits, a "." and more digits if any,
-// and "]", with at most 15 digits: its time, and where it ends.
+// and "]", with at most eight digits on each side of the point and fifteen in
+// all: its time, and where it ends.
 struct usual_time_part {
   request_time time;
   const char* end;

@@ -66,7 +66,7 @@ REPLAYGEN_HOT_INLINE char* write_tenths_wait_line(std::uint64_t tenths, char* to
 }
 
 // Writes the line that waits from the time `previous` to `now`; a negative
-// wait as none, since Python refuses a negative sleep and the replay would end.
+// wait as 0.0, since Python refuses a negative sleep and the replay would end.
 REPLAYGEN_HOT_INLINE char* write_wait_line(const request_time& previous, const request_time& now,
                                            char* to) {
   // Between times in tenths the wait is their difference, to which the
