@@ -10,17 +10,6 @@
 
 namespace replaygen {
 
-namespace {
-
-void write_prologue(output_buffer& out) { out.put(prologue); }
-
-// Ends the line that sends the payload and writes the flush line.
-void write_request_end(output_buffer& out) { out.put(send_end); }
-
-void write_epilogue(output_buffer& out) { out.put(epilogue); }
-
-}  // namespace
-
 void script_generator::take_input_start(const char*& p, const char* end) {
   // Editors on Windows put the UTF-8 mark before text; its bytes would read as part of a time.
   constexpr std::string_view utf8_mark = "\xEF\xBB\xBF";
@@ -38,7 +27,7 @@ void script_generator::take_input_start(const char*& p, const char* end) {
 }
 
 void script_generator::start_script(std::string_view held) {
-  write_prologue(out_);
+  out_.put(prologue);
   started_ = true;
   feed_words(held.data(), held.data() + held.size());
 }
@@ -91,15 +80,14 @@ const char* script_generator::write_usual_requests(const char* p, const char* en
     if (!time || to_end - to < least_room) break;
     to = write_request_head(previous, time->time, to);
     p = time->end;
-    if (!copy_literal_blocks(p, end, to, to_end - send_end.size())) {
+    // A payload that the room or the input cuts short, or that a NUL ends,
+    // goes on by the general path.
+    if (!copy_literal_blocks(p, end, to, to_end - send_end.size()) || *p == '\0') {
       place_ = place::payload;
       break;
     }
     to = write_text(send_end, to);
-    if (*p++ == '\0') {
-      place_ = place::rest_of_word;
-      break;
-    }
+    ++p;  // past the space that ends the word
   }
   out_.commit(static_cast<std::size_t>(to - room.data()));
   previous_ = previous;
@@ -125,7 +113,7 @@ void script_generator::time_scanned(const char* p, const char* end) {
 }
 
 void script_generator::end_token(char next) {
-  write_request_end(out_);
+  out_.put(send_end);
   // What follows a NUL in a word is not part of the token.
   place_ = next == '\0' ? place::rest_of_word : place::between_words;
 }
@@ -134,8 +122,8 @@ void script_generator::finish() {
   // A short input may end while it could still have been a mark.
   if (!started_) start_script({held_.data(), held_count_});
   if (place_ == place::time) start_request();
-  if (place_ == place::time || place_ == place::payload) write_request_end(out_);
-  write_epilogue(out_);
+  if (place_ == place::time || place_ == place::payload) out_.put(send_end);
+  out_.put(epilogue);
 }
 
 }  // namespace replaygen

@@ -48,7 +48,8 @@ class script_generator {
   // After (part of) a token's time is scanned up to `p`: on to its payload,
   // past its end, or on scanning with the next piece of input.
   void time_scanned(const char* p, const char* end);
-  // Ends the token at `next`, a byte that ends tokens.
+  // Ends the token at `next`, a byte that ends tokens: ends the line that
+  // sends its payload, and writes the flush line.
   void end_token(char next);
 
   output_buffer& out_;
