@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstring>
 #include <functional>
@@ -32,13 +33,17 @@ class output_buffer {
     }
   }
 
-  // Free space, at least `size` bytes of it (up to min_capacity), to write
-  // into directly; then take in what was written with `commit`.
+  // Free space, at least `size` bytes of it (`size` at most min_capacity), to
+  // write into directly; then take in what was written with `commit`.
   std::span<char> free_space(std::size_t size = 1) {
+    assert(size <= min_capacity);
     if (data_.size() - used_ < size) flush();
     return {data_.data() + used_, data_.size() - used_};
   }
-  void commit(std::size_t count) { used_ += count; }
+  void commit(std::size_t count) {
+    assert(count <= data_.size() - used_);
+    used_ += count;
+  }
 
   // Hands on everything collected so far.
   void flush();
