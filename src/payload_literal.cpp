@@ -11,7 +11,7 @@ namespace {
 // Copies payload bytes in their literal forms a byte at a time, up to a byte
 // that ends the token, as far as either range lasts.
 void copy_literal_bytes(const char*& from, const char* from_end, char*& to, const char* to_end) {
-  while (from != from_end && to_end - to >= static_cast<std::ptrdiff_t>(longest_form))
+  while (from != from_end && to_end - to >= longest_form)
     if (!copy_literal_form(from, to)) return;
 }
 

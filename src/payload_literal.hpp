@@ -18,12 +18,12 @@ namespace replaygen {
 // A plain byte stands as itself, a backslash or double quote with a backslash
 // before it, any other byte as a hex escape. The literal then parses, and
 // sends exactly the input byte. A byte that ends the token has no form (size
-// 0).
-struct alignas(8) literal_form {  // eight bytes, for indexing in one step
-  std::array<char, 4> text;
+// 0). A form takes eight bytes, for indexing in one step.
+inline constexpr std::ptrdiff_t longest_form = 4;  // signed, as block_size
+struct alignas(8) literal_form {
+  std::array<char, longest_form> text;
   std::uint8_t size;
 };
-inline constexpr std::size_t longest_form = 4;
 
 inline constexpr auto literal_forms = [] {
   constexpr std::string_view hex_digits = "0123456789abcdef";
@@ -47,7 +47,7 @@ inline constexpr auto literal_forms = [] {
 // byte that ends the token.
 REPLAYGEN_HOT_INLINE bool copy_literal_form(const char*& from, char*& to) {
   const literal_form& form = literal_forms[static_cast<unsigned char>(*from)];
-  std::memcpy(to, form.text.data(), longest_form);
+  std::memcpy(to, form.text.data(), form.text.size());
   if (form.size == 0) return false;
   to += form.size;
   ++from;
