@@ -24,15 +24,15 @@ request_time small_time(std::uint64_t value, std::uint64_t fraction_digits) {
 // A digit past the ones that integers hold exactly, `small_value` being their
 // value: from here on the value is the double arithmetic's, with the leading
 // digits kept on the side.
-void push_long_digit(token_scan& scan, std::uint64_t small_value, unsigned char c) {
+void push_long_digit(token_scan& scan, std::uint64_t small_value, unsigned char digit) {
   if (!scan.long_digits) {
     scan.long_digits = true;
     scan.value = static_cast<double>(small_value);
     scan.digits.reset();
     scan.digits.push_all(small_value);
   }
-  scan.value = (scan.value * 10.0 + c) - 48.0;
-  scan.digits.push(static_cast<char>(c));
+  scan.value = (scan.value * 10.0 + digit) - 48.0;
+  scan.digits.push(static_cast<char>(digit));
 }
 
 using byte_scan::is_digit;
