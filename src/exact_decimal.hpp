@@ -8,16 +8,20 @@
 
 namespace replaygen {
 
-// Powers of ten up to 1e22 are exact in a double.
-inline constexpr auto exact_powers_of_ten = [] {
-  std::array<double, 23> powers{};
-  double power = 1.0;
-  for (double& p : powers) {
+// The powers of ten from 1 up, as many as `count`, each as a `Number`.
+template <typename Number, std::size_t count>
+constexpr std::array<Number, count> powers_of_ten() {
+  std::array<Number, count> powers{};
+  Number power = 1;
+  for (Number& p : powers) {
     p = power;
-    power *= 10.0;
+    power *= 10;
   }
   return powers;
-}();
+}
+
+// Powers of ten up to 1e22 are exact in a double.
+inline constexpr auto exact_powers_of_ten = powers_of_ten<double, 23>();
 
 // Largest power of ten below the largest double.
 inline constexpr std::uint64_t max_power_of_ten = 308;

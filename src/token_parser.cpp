@@ -37,15 +37,8 @@ void push_long_digit(token_scan& scan, std::uint64_t small_value, unsigned char 
 
 using byte_scan::is_digit;
 
-constexpr auto integer_powers_of_ten = [] {
-  std::array<std::uint64_t, 9> powers{};
-  std::uint64_t power = 1;
-  for (std::uint64_t& p : powers) {
-    p = power;
-    power *= 10;
-  }
-  return powers;
-}();
+// Up to ten to the eighth: a factor for each count of digits taken at once.
+constexpr auto integer_powers_of_ten = powers_of_ten<std::uint64_t, 9>();
 
 // Takes the run of digits at `p` into `value`, up to eight of them at once;
 // `p` must have eight bytes readable and start with a digit. Returns how many
