@@ -53,6 +53,10 @@ TEST(ScriptGenerator, BlocksForEachInput) {
       {"\xEF\xBB", send("")},  // the start of a mark is a word
       {"\xFE", send("")},
       {"[0]" + std::string(130787, 'x'), send(std::string(130787, 'x'))},  // 1 byte last flushed
+      // Sixteen digits, past what the digit arithmetic on doubles keeps exactly.
+      {"[0.09740992]a [90071992.54740991]b [90071992.6]c [90071992.7]d",
+       send("a") + sleep("90071992.5") + send("b") + sleep("0.1") + send("c") + sleep("0.1") +
+           send("d")},
   };
   for (const auto& c : cases)
     EXPECT_EQ(script_for(c.input), expected_prologue + c.blocks + expected_epilogue) << c.input;

@@ -61,6 +61,7 @@ TEST(TokenParser, TimesBeyondDoubleArithmeticKeepTheirValue) {
   const std::string zeros(400, '0');
   const std::string nines(400, '9');
   const std::string fives(300, '5');
+  const std::string midpoint = "0.0499999999999999993061106096092771622352302074432373046875";
   const struct {
     std::string time_part;  // between the brackets
     std::string decimal;    // its value as strtod reads it
@@ -76,6 +77,9 @@ TEST(TokenParser, TimesBeyondDoubleArithmeticKeepTheirValue) {
       // A rounding tie broken only by a digit far beyond the kept ones.
       {"9007199254740993." + std::string(900, '0') + "1",
        "9007199254740993." + std::string(900, '0') + "1"},
+      // Halfway between the double nearest 0.05 and the one below: a tie, and just above it.
+      {midpoint + std::string(300, '0'), midpoint},
+      {midpoint + std::string(300, '0') + "1", midpoint + std::string(300, '0') + "1"},
   };
   for (const auto& c : cases) {
     const double expected = std::strtod(c.decimal.c_str(), nullptr);
