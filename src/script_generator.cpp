@@ -10,52 +10,64 @@
 
 namespace replaygen {
 
-void script_generator::take_input_start(const char*& p, const char* end) {
+std::optional<script_generator::input_start> script_generator::hold_input_start(const char* begin,
+                                                                                const char* end) {
   // Editors on Windows put the UTF-8 mark before text; its bytes would read as part of a time.
   constexpr std::string_view utf8_mark = "\xEF\xBB\xBF";
-  while (p != end) {
+  for (const char* p = begin; p != end;) {
     held_[held_count_++] = *p++;
     const std::string_view held(held_.data(), held_count_);
     if (held == "\xFF\xFE" || held == "\xFE\xFF")
       throw input_refused("the input is UTF-16 text; save it as UTF-8 or ASCII");
+    if (held == utf8_mark) return input_start{{}, p};
     const bool may_be_mark = utf8_mark.starts_with(held) || held == "\xFF" || held == "\xFE";
-    if (held == utf8_mark || !may_be_mark) {
-      start_script(held == utf8_mark ? std::string_view() : held);
-      return;
-    }
+    if (!may_be_mark) return input_start{held, p};
   }
+  return std::nullopt;
 }
 
-void script_generator::start_script(std::string_view held) {
+void script_generator::start_script(std::string_view held_words) {
   out_.put(prologue);
   started_ = true;
-  feed_words(held.data(), held.data() + held.size());
+  feed_words(held_words.data(), held_words.data() + held_words.size());
 }
 
 void script_generator::feed(const char* begin, const char* end) {
-  if (!started_) take_input_start(begin, end);
+  if (!started_) {
+    const std::optional<input_start> start = hold_input_start(begin, end);
+    if (!start) return;
+    start_script(start->held_words);
+    begin = start->rest;
+  }
   feed_words(begin, end);
 }
 
-void script_generator::feed_words(const char* begin, const char* end) {
-  const char* p = begin;
+void script_generator::feed_words(const char* p, const char* end) {
   // A piece of input may end anywhere; the next piece resumes in the same place.
   while (p != end) {
     switch (place_) {
-      case place::between_words:
-        p = write_usual_requests(p, end);
-        if (p == end || place_ != place::between_words) break;
-        p = parse_token_start(scan_, p, end);
-        time_scanned(p, end);
-        if (place_ != place::payload) break;
-        [[fallthrough]];
-      case place::payload:
-        p = write_payload(out_, p, end);
-        if (p != end) end_token(*p);
+      case place::between_words: {
+        const lane_end lane = write_usual_requests(p, end);
+        p = lane.at;
+        if (lane.in_payload) {
+          place_ = place::payload;
+        } else if (p != end) {  // a word that the lane does not take
+          scan_.reset();
+          place_ = place::time;
+        }
         break;
+      }
       case place::time:
         p = parse_token(scan_, p, end);
-        time_scanned(p, end);
+        // Unless the time part goes on in the next piece of input.
+        if (scan_.time_closed || p != end) {
+          start_request();
+          place_ = scan_.time_closed ? place::payload : end_token(*p);
+        }
+        break;
+      case place::payload:
+        p = write_payload(out_, p, end);
+        if (p != end) place_ = end_token(*p);
         break;
       case place::rest_of_word:
         while (p != end && !is_word_space(static_cast<unsigned char>(*p))) ++p;
@@ -65,7 +77,7 @@ void script_generator::feed_words(const char* begin, const char* end) {
   }
 }
 
-const char* script_generator::write_usual_requests(const char* p, const char* end) {
+script_generator::lane_end script_generator::write_usual_requests(const char* p, const char* end) {
   // Room for a request's lines but for most of its payload, which is copied
   // as far as the room lasts.
   constexpr std::ptrdiff_t least_room = request_head_room + block_room + send_end.size();
@@ -74,6 +86,7 @@ const char* script_generator::write_usual_requests(const char* p, const char* en
   char* to = room.data();
   const char* const to_end = room.data() + room.size();
   std::optional<request_time> previous = previous_;  // a local, which stays in registers
+  bool in_payload = false;
   for (;;) {
     while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
     const std::optional<usual_time_part> time = parse_usual_time(p, end);
@@ -83,7 +96,7 @@ const char* script_generator::write_usual_requests(const char* p, const char* en
     // A payload that the room or the input cuts short, or that a NUL ends,
     // goes on by the general path.
     if (!copy_literal_blocks(p, end, to, to_end - send_end.size()) || *p == '\0') {
-      place_ = place::payload;
+      in_payload = true;
       break;
     }
     to = write_text(send_end, to);
@@ -91,7 +104,7 @@ const char* script_generator::write_usual_requests(const char* p, const char* en
   }
   out_.commit(static_cast<std::size_t>(to - room.data()));
   previous_ = previous;
-  return p;
+  return {p, in_payload};
 }
 
 void script_generator::start_request() {
@@ -100,22 +113,10 @@ void script_generator::start_request() {
   out_.commit(static_cast<std::size_t>(head_end - room.data()));
 }
 
-void script_generator::time_scanned(const char* p, const char* end) {
-  if (scan_.time_closed) {
-    start_request();
-    place_ = place::payload;
-  } else if (p != end) {
-    start_request();
-    end_token(*p);
-  } else {
-    place_ = place::time;
-  }
-}
-
-void script_generator::end_token(char next) {
+script_generator::place script_generator::end_token(char next) {
   out_.put(send_end);
   // What follows a NUL in a word is not part of the token.
-  place_ = next == '\0' ? place::rest_of_word : place::between_words;
+  return next == '\0' ? place::rest_of_word : place::between_words;
 }
 
 void script_generator::finish() {

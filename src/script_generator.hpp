@@ -31,26 +31,38 @@ class script_generator {
   void finish();
 
  private:
+  // Where the next byte of input goes: the space between words, a token's
+  // time part, its payload, or the rest of a word that a NUL has ended.
   enum class place { between_words, time, payload, rest_of_word };
 
-  // Holds back the first bytes of input, advancing `p`, until they are known
-  // to be a byte order mark or not; then starts the script.
-  void take_input_start(const char*& p, const char* end);
-  // Writes the opening lines, then the words that start with `held`.
-  void start_script(std::string_view held);
-  void feed_words(const char* begin, const char* end);
-  // Skips the space between words, then writes the requests that lie
-  // wholly in the input, have a time part of the usual shape and fit in the
-  // output's free space, in one pass; returns where it stopped, which is at
-  // the start of a word unless `place_` says otherwise.
-  const char* write_usual_requests(const char* p, const char* end);
+  // Where the bytes after a held start of input go on: the held bytes that
+  // turned out to be words, then `rest` of the piece of input.
+  struct input_start {
+    std::string_view held_words;
+    const char* rest;
+  };
+  // Holds the first bytes of input until they are known to be a byte order
+  // mark or not; none while they may still be one.
+  std::optional<input_start> hold_input_start(const char* begin, const char* end);
+  // Writes the opening lines, then the words of `held_words`.
+  void start_script(std::string_view held_words);
+  void feed_words(const char* p, const char* end);
+  // Where the one-pass lane stopped: at the start of a word or at `end`, or
+  // in the payload of a request whose head it wrote.
+  struct lane_end {
+    const char* at;
+    bool in_payload;
+  };
+  // Skips the space between words, then writes the requests that have a time
+  // part of the usual shape, in one pass, for as long as the output's free
+  // space holds a request's lines; the last one's payload may go on past
+  // what the input or the free space holds.
+  lane_end write_usual_requests(const char* p, const char* end);
+  // Writes the head of the request whose time part is scanned.
   void start_request();
-  // After (part of) a token's time is scanned up to `p`: on to its payload,
-  // past its end, or on scanning with the next piece of input.
-  void time_scanned(const char* p, const char* end);
   // Ends the token at `next`, a byte that ends tokens: ends the line that
-  // sends its payload, and writes the flush line.
-  void end_token(char next);
+  // sends its payload and writes the flush line; returns where the word goes on.
+  place end_token(char next);
 
   output_buffer& out_;
   bool started_ = false;

@@ -104,11 +104,6 @@ const char* parse_token(token_scan& scan, const char* begin, const char* end) {
   return p;
 }
 
-const char* parse_token_start(token_scan& scan, const char* begin, const char* end) {
-  scan.reset();
-  return parse_token(scan, begin, end);
-}
-
 double timestamp(const token_scan& scan) {
   const double value = scan.long_digits ? scan.value : static_cast<double>(scan.small_value);
   if (std::isfinite(value) && scan.fraction_digits <= max_power_of_ten)

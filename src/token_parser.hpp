@@ -67,10 +67,6 @@ struct token_scan {
 // calls.
 const char* parse_token(token_scan& scan, const char* begin, const char* end);
 
-// Resets `scan` for the token that starts at `begin` and scans its time part
-// as parse_token does.
-const char* parse_token_start(token_scan& scan, const char* begin, const char* end);
-
 // The token's time in seconds, once its time part is scanned.
 double timestamp(const token_scan& scan);
 
@@ -104,7 +100,7 @@ struct usual_time_part {
 };
 
 // Scans a usual time part at `begin` in a few steps; none if the token is of
-// another shape or too near `end`, for parse_token_start to take.
+// another shape or too near `end`, for parse_token to take.
 std::optional<usual_time_part> parse_usual_time(const char* begin, const char* end);
 
 }  // namespace replaygen
