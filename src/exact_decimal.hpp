@@ -23,10 +23,10 @@ constexpr std::array<Number, count> powers_of_ten() {
 // Powers of ten up to 1e22 are exact in a double.
 inline constexpr auto exact_powers_of_ten = powers_of_ten<double, 23>();
 
-// Largest power of ten below the largest double.
-inline constexpr std::uint64_t max_power_of_ten = 308;
+// The exponent of the largest power of ten below the largest double.
+inline constexpr std::uint64_t max_exponent_of_ten = 308;
 
-// Ten to the power of n (n <= 308), correctly rounded, so that every
+// Ten to the power of n (n <= max_exponent_of_ten), correctly rounded, so that every
 // platform's build agrees whatever its pow() does.
 double power_of_ten(std::uint64_t n);
 

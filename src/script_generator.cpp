@@ -1,14 +1,39 @@
 // The script generator: the script's opening and closing lines, the byte
-// order mark, the words of the input, and the one-pass lane for usual requests.
+// order mark, the words of the input, the heads of the requests, and the
+// one-pass lane for usual requests.
 #include "script_generator.hpp"
 
+#include <cstddef>
+#include <optional>
 #include <span>
 
+#include "hot_inline.hpp"
 #include "payload_literal.hpp"
-#include "request_head.hpp"
 #include "script_text.hpp"
+#include "wait_line.hpp"
 
 namespace replaygen {
+
+namespace {
+
+// Room for the longest request head: the lines of a request up to its
+// payload, which are its wait line, unless it is the first, and the start of
+// the line that sends it.
+constexpr std::size_t request_head_room =
+    sleep_start.size() + max_wait_chars + sleep_end.size() + send_start.size();
+static_assert(request_head_room <= output_buffer::min_capacity);
+
+// Writes the head of a request at `now` to `to`, with a wait line unless
+// `previous`, the time before, is none; then keeps `now` as the time before.
+// Returns the end of what it wrote.
+REPLAYGEN_HOT_INLINE char* write_request_head(std::optional<request_time>& previous,
+                                              const request_time& now, char* to) {
+  if (previous) to = write_wait_line(*previous, now, to);
+  previous = now;
+  return write_text(send_start, to);
+}
+
+}  // namespace
 
 std::optional<script_generator::input_start> script_generator::hold_input_start(const char* begin,
                                                                                 const char* end) {
@@ -58,7 +83,7 @@ void script_generator::feed_words(const char* p, const char* end) {
         break;
       }
       case place::time:
-        p = parse_token(scan_, p, end);
+        p = scan_time_part(scan_, p, end);
         // Unless the time part goes on in the next piece of input.
         if (scan_.time_closed || p != end) {
           start_request();

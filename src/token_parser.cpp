@@ -61,7 +61,7 @@ double exact_value(const token_scan& scan) {
 
 }  // namespace
 
-const char* parse_token(token_scan& scan, const char* begin, const char* end) {
+const char* scan_time_part(token_scan& scan, const char* begin, const char* end) {
   // The fields touched for every byte, in locals that stay in registers.
   std::uint64_t small_value = scan.small_value;
   unsigned small_digit_count = scan.small_digit_count;
@@ -106,7 +106,7 @@ const char* parse_token(token_scan& scan, const char* begin, const char* end) {
 
 double timestamp(const token_scan& scan) {
   const double value = scan.long_digits ? scan.value : static_cast<double>(scan.small_value);
-  if (std::isfinite(value) && scan.fraction_digits <= max_power_of_ten)
+  if (std::isfinite(value) && scan.fraction_digits <= max_exponent_of_ten)
     return value / power_of_ten(scan.fraction_digits);
   return exact_value(scan);
 }

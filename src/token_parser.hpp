@@ -65,7 +65,7 @@ struct token_scan {
 // (setting `time_closed`), at a byte that ends the token, or at `end`, and
 // returns where it stopped; a token split across reads is scanned in several
 // calls.
-const char* parse_token(token_scan& scan, const char* begin, const char* end);
+const char* scan_time_part(token_scan& scan, const char* begin, const char* end);
 
 // The token's time in seconds, once its time part is scanned.
 double timestamp(const token_scan& scan);
@@ -100,7 +100,7 @@ struct usual_time_part {
 };
 
 // Scans a usual time part at `begin` in a few steps; none if the token is of
-// another shape or too near `end`, for parse_token to take.
+// another shape or too near `end`, for scan_time_part to take.
 std::optional<usual_time_part> parse_usual_time(const char* begin, const char* end);
 
 }  // namespace replaygen

@@ -19,7 +19,7 @@ parsed parse(const std::string& token) {
   replaygen::token_scan scan;
   scan.reset();
   const char* end = token.data() + token.size();
-  const char* stop = replaygen::parse_token(scan, token.data(), end);
+  const char* stop = replaygen::scan_time_part(scan, token.data(), end);
   return {replaygen::timestamp(scan), scan.time_closed ? std::string(stop, end) : std::string()};
 }
 
