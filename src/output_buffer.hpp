@@ -35,7 +35,7 @@ class output_buffer {
 
   // Free space, at least `size` bytes of it (`size` at most min_capacity), to
   // write into directly; then take in what was written with `commit`.
-  std::span<char> free_space(std::size_t size = 1) {
+  std::span<char> free_space(std::size_t size) {
     assert(size <= min_capacity);
     if (data_.size() - used_ < size) flush();
     return {data_.data() + used_, data_.size() - used_};

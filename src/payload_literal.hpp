@@ -77,7 +77,6 @@ REPLAYGEN_HOT_INLINE bool copy_literal_blocks(const char*& from_ref, const char*
     const std::ptrdiff_t plain = byte_scan::copy_block(from, to);
     from += plain;
     to += plain;
-    token_ended = from != block_end && ends_token(static_cast<unsigned char>(*from));
     while (!token_ended && from != block_end) token_ended = !copy_literal_form(from, to);
     if (token_ended || to_end - to < block_room) break;
   }

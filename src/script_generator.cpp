@@ -125,7 +125,7 @@ script_generator::lane_end script_generator::write_usual_requests(const char* p,
       break;
     }
     to = write_text(send_end, to);
-    ++p;  // past the space that ends the word
+    ++p;  // past the space that ends the word, sparing the loop above a test of it
   }
   out_.commit(static_cast<std::size_t>(to - room.data()));
   previous_ = previous;

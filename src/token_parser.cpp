@@ -71,18 +71,13 @@ const char* scan_time_part(token_scan& scan, const char* begin, const char* end)
   for (; p != end; ++p) {
     const auto c = static_cast<unsigned char>(*p);
     if (is_digit(c)) {
-      unsigned count = 1;
-      if (end - p >= 8 && small_digit_count + 8 <= token_scan::exact_digit_count) {
-        count = take_digits(small_value, p);
-        small_digit_count += count;
-      } else if (small_digit_count < token_scan::exact_digit_count) {
+      if (small_digit_count < token_scan::exact_digit_count) {
         small_value = small_value * 10 + (c - '0');
         ++small_digit_count;
       } else {
         push_long_digit(scan, small_value, c);
       }
-      if (seen_mark) fraction_digits += count;
-      p += count - 1;
+      if (seen_mark) ++fraction_digits;
     } else if (c == ']') {
       scan.time_closed = true;
       ++p;

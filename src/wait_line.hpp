@@ -16,7 +16,7 @@
 
 namespace replaygen {
 
-// Room that write_wait needs: the largest double has 309 integer digits.
+// Room for the text of a wait: the largest double has 309 integer digits.
 inline constexpr std::size_t max_wait_chars = 309 + 2;
 
 // Ten times a wait in seconds (not negative), rounded to a whole number on
@@ -25,8 +25,12 @@ std::optional<std::uint64_t> rounded_tenths(double seconds);
 
 // Writes a wait in seconds, a negative one as zero, in fixed notation with
 // one digit after the point, a tie going to even on the exact binary value,
-// at `to` (max_wait_chars long); returns the end of what it wrote.
+// at `to` (max_wait_chars long); returns the end of what it wrote. The same
+// steps as the wait line's, for the text of a wait alone.
 char* write_wait(double seconds, char* to);
+
+// Writes a wait of which rounded_tenths gives none, as write_wait does.
+char* write_long_wait(double seconds, char* to);
 
 // Writes a number of tenths of a second with one digit after the point, into
 // `to` (max_wait_chars long); returns the end of what it wrote.
@@ -78,7 +82,7 @@ REPLAYGEN_HOT_INLINE char* write_wait_line(const request_time& previous, const r
   const double seconds = std::max(now.seconds - previous.seconds, 0.0);
   if (const std::optional<std::uint64_t> tenths = rounded_tenths(seconds))
     return write_tenths_wait_line(*tenths, to);
-  return write_text(sleep_end, write_wait(seconds, write_text(sleep_start, to)));
+  return write_text(sleep_end, write_long_wait(seconds, write_text(sleep_start, to)));
 }
 
 }  // namespace replaygen
