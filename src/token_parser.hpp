@@ -1,5 +1,5 @@
-// Takes a request token apart: the time between its brackets, and where its
-// payload (everything after the first ']') starts.
+// Takes a request token apart: where words and tokens end, the time between
+// its brackets, and where its payload (everything after the first ']') starts.
 #pragma once
 
 #include <array>
@@ -78,6 +78,12 @@ static_assert(FLT_EVAL_METHOD == 0,
 
 // Times below this many tenths of a second are kept in tenths too.
 inline constexpr std::int64_t max_tenths = 1'000'000'000'000;
+// Each time below max_tenths / 10 s lies within 2^-53 of its size from its
+// tenths, and so does the difference of two from theirs: three such errors
+// stay below 0.05 s, the least distance from a whole number of tenths to a
+// rounding boundary, so that the difference rounds to its tenths exactly.
+static_assert(3.0 * (max_tenths / 10.0) * 0x1p-53 < 0.05);
+static_assert(max_tenths < (std::int64_t{1} << 53), "tenths must convert to doubles exactly");
 
 // A request's time: its timestamp, and the same time in whole tenths of a
 // second where the token writes it with at most one digit after the mark and

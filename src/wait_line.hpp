@@ -36,13 +36,6 @@ char* write_long_wait(double seconds, char* to);
 // `to` (max_wait_chars long); returns the end of what it wrote.
 char* write_tenths(std::uint64_t tenths, char* to);
 
-// Each time below max_tenths / 10 s lies within 2^-53 of its size from its
-// tenths, and so does the difference of two from theirs: three such errors
-// stay below 0.05 s, the least distance from a whole number of tenths to a
-// rounding boundary, so that the difference rounds to its tenths exactly.
-static_assert(3.0 * (max_tenths / 10.0) * 0x1p-53 < 0.05);
-static_assert(max_tenths < (std::int64_t{1} << 53), "tenths must convert to doubles exactly");
-
 // The wait lines for waits from 0.0 to 9.9 s, the most common by far, ready
 // to copy: "time.sleep(X.Y)\n" is sixteen bytes.
 inline constexpr std::size_t short_wait_line_size = 16;
@@ -74,7 +67,7 @@ REPLAYGEN_HOT_INLINE char* write_tenths_wait_line(std::uint64_t tenths, char* to
 REPLAYGEN_HOT_INLINE char* write_wait_line(const request_time& previous, const request_time& now,
                                            char* to) {
   // Between times in tenths the wait is their difference, to which the
-  // doubles' difference rounds exactly (see above).
+  // doubles' difference rounds exactly (see max_tenths).
   if (now.tenths >= 0 && previous.tenths >= 0) {
     const std::int64_t tenths = std::max<std::int64_t>(now.tenths - previous.tenths, 0);
     return write_tenths_wait_line(static_cast<std::uint64_t>(tenths), to);
