@@ -20,7 +20,6 @@ void copy_literal_bytes(const char*& from, const char* from_end, char*& to, cons
 const char* write_payload(output_buffer& out, const char* begin, const char* end) {
   const char* p = begin;
   for (;;) {
-    // Written through local pointers, which the compiler keeps in registers.
     const std::span<char> room = out.free_space(block_room);
     char* to = room.data();
     const char* const to_end = room.data() + room.size();

@@ -67,7 +67,6 @@ static_assert(block_room <= output_buffer::min_capacity);
 // it stopped at the token's end.
 REPLAYGEN_HOT_INLINE bool copy_literal_blocks(const char*& from_ref, const char* from_end,
                                               char*& to_ref, const char* to_end) {
-  // Local copies, which the compiler keeps in registers.
   const char* from = from_ref;
   char* to = to_ref;
   bool token_ended = false;

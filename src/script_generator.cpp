@@ -110,7 +110,7 @@ script_generator::lane_end script_generator::write_usual_requests(const char* p,
   const std::span<char> room = out_.free_space(least_room);
   char* to = room.data();
   const char* const to_end = room.data() + room.size();
-  std::optional<request_time> previous = previous_;  // a local, which stays in registers
+  std::optional<request_time> previous = previous_;
   bool in_payload = false;
   for (;;) {
     while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;

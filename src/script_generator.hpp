@@ -42,7 +42,7 @@ class script_generator {
     const char* rest;
   };
   // Holds the first bytes of input until they are known to be a byte order
-  // mark or not; none while they may still be one.
+  // mark or not, and refuses a UTF-16 one; none while they may still be one.
   std::optional<input_start> hold_input_start(const char* begin, const char* end);
   // Writes the opening lines, then the words of `held_words`.
   void start_script(std::string_view held_words);
@@ -55,8 +55,9 @@ class script_generator {
   };
   // Skips the space between words, then writes the requests that have a time
   // part of the usual shape, in one pass, for as long as the output's free
-  // space holds a request's lines; the last one's payload may go on past
-  // what the input or the free space holds.
+  // space holds a request's lines. It stops inside the last one's payload
+  // where the input, the free space or a NUL cuts it short, for the general
+  // path to go on with.
   lane_end write_usual_requests(const char* p, const char* end);
   // Writes the head of the request whose time part is scanned.
   void start_request();

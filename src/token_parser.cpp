@@ -62,7 +62,6 @@ double exact_value(const token_scan& scan) {
 }  // namespace
 
 const char* scan_time_part(token_scan& scan, const char* begin, const char* end) {
-  // The fields touched for every byte, in locals that stay in registers.
   std::uint64_t small_value = scan.small_value;
   unsigned small_digit_count = scan.small_digit_count;
   bool seen_mark = scan.seen_mark;
