@@ -2,9 +2,10 @@
 # Builds the packages and checks each as a user meets it: unpacked, its
 # program run on the bundled example must write the build tree's script (with
 # CR LF line ends from the Windows one, run under wine); each holds the
-# licence and matches its checksum; the .deb passes lintian and holds the
-# manual page, which passes mandoc's lint. A second clean build of the same
-# sources, later and elsewhere, must make byte-identical packages.
+# licence and matches its checksum; the .deb passes lintian without a tag, its
+# program is bound at start (bind-now), and it holds the manual page, which
+# passes mandoc's lint. A second clean build of the same sources, later and
+# elsewhere, must make byte-identical packages.
 # Usage: tests/package_check.sh LINUX-BUILD-DIR [WINDOWS-BUILD-DIR]
 set -euo pipefail
 linux_build=$1 windows_build=${2:-}
@@ -55,7 +56,10 @@ tar -xzf "$linux_build"/replaygen-*-Linux.tar.gz -C "$work/tgz"
 check_program .tar.gz "$(echo "$work"/tgz/replaygen-*)/bin/replaygen" "$work/expected"
 [ -f "$(echo "$work"/tgz/replaygen-*)/share/doc/replaygen/LICENSE" ] || fail ".tar.gz holds no LICENSE"
 
-lintian --fail-on error,warning "$deb" || fail "lintian finds fault with the .deb"
+if ! tags=$(lintian -I --fail-on error,warning,info "$deb") || [ -n "$tags" ]; then
+  fail "lintian finds fault with the .deb: $tags"
+fi
+readelf -d "$work/deb/usr/bin/replaygen" | grep -q BIND_NOW || fail "the .deb's program is not bound at start"
 manual=usr/share/man/man1/replaygen.1.gz
 listing=$(dpkg-deb -c "$deb")
 for file in $manual usr/share/doc/replaygen/copyright usr/share/doc/replaygen/changelog.gz; do
