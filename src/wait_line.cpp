@@ -36,11 +36,4 @@ char* write_long_wait(double seconds, char* to) {
   return std::to_chars(to, to + max_wait_chars, seconds, std::chars_format::fixed, 1).ptr;
 }
 
-char* write_wait(double seconds, char* to) {
-  seconds = std::max(seconds, 0.0);
-  if (const std::optional<std::uint64_t> tenths = rounded_tenths(seconds))
-    return write_tenths(*tenths, to);
-  return write_long_wait(seconds, to);
-}
-
 }  // namespace replaygen

@@ -23,13 +23,10 @@ inline constexpr std::size_t max_wait_chars = 309 + 2;
 // its exact value, a tie going to even; none from 2^52 on.
 std::optional<std::uint64_t> rounded_tenths(double seconds);
 
-// Writes a wait in seconds, a negative one as zero, in fixed notation with
-// one digit after the point, a tie going to even on the exact binary value,
-// at `to` (max_wait_chars long); returns the end of what it wrote. The same
-// steps as the wait line's, for the text of a wait alone.
-char* write_wait(double seconds, char* to);
-
-// Writes a wait of which rounded_tenths gives none, as write_wait does.
+// Writes a wait in seconds of which rounded_tenths gives none, in fixed
+// notation with one digit after the point, a tie going to even on the exact
+// binary value, at `to` (max_wait_chars long); returns the end of what it
+// wrote.
 char* write_long_wait(double seconds, char* to);
 
 // Writes a number of tenths of a second with one digit after the point, into

@@ -13,9 +13,12 @@
 
 namespace {
 
+// The wait in the line from the time 0 to `seconds`, on the path of times of any shape.
 std::string formatted(double seconds) {
-  char text[replaygen::max_wait_chars];
-  return {text, replaygen::write_wait(seconds, text)};
+  using namespace replaygen;
+  char line[sleep_start.size() + max_wait_chars + sleep_end.size()];
+  char* end = write_wait_line({0.0, -1}, {seconds, -1}, line) - sleep_end.size();
+  return {line + sleep_start.size(), end};
 }
 
 std::string oracle(double seconds) {
