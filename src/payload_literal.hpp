@@ -67,6 +67,8 @@ static_assert(block_room <= output_buffer::min_capacity);
 // it stopped at the token's end.
 REPLAYGEN_HOT_INLINE bool copy_literal_blocks(const char*& from_ref, const char* from_end,
                                               char*& to_ref, const char* to_end) {
+  // Both positions in locals that the compiler keeps in registers, stored
+  // back once at the end.
   const char* from = from_ref;
   char* to = to_ref;
   bool token_ended = false;

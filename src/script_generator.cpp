@@ -1,6 +1,6 @@
 // The script generator: the script's opening and closing lines, the byte
-// order mark, the words of the input, the heads of the requests, and the
-// one-pass lane for usual requests.
+// order mark, the words of the input, the heads and ends of the requests, and
+// the one-pass lane for usual requests.
 #include "script_generator.hpp"
 
 #include <cstddef>
@@ -32,6 +32,10 @@ REPLAYGEN_HOT_INLINE char* write_request_head(std::optional<request_time>& previ
   previous = now;
   return write_text(send_start, to);
 }
+
+// Writes the end of a request to `to`: the end of the line that sends its
+// payload, and the flush line. Returns the end of what it wrote.
+REPLAYGEN_HOT_INLINE char* write_request_end(char* to) { return write_text(send_end, to); }
 
 }  // namespace
 
@@ -71,32 +75,42 @@ void script_generator::feed_words(const char* p, const char* end) {
   // A piece of input may end anywhere; the next piece resumes in the same place.
   while (p != end) {
     switch (place_) {
-      case place::between_words: {
+      case place::lane: {
         const lane_end lane = write_usual_requests(p, end);
         p = lane.at;
-        if (lane.in_payload) {
-          place_ = place::payload;
-        } else if (p != end) {  // a word that the lane does not take
+        if (lane.stop == lane_stop::at_word) {  // for the general path
           scan_.reset();
           place_ = place::time;
-        }
+        } else if (lane.stop == lane_stop::in_payload) {
+          place_ = place::payload;
+        } else if (lane.stop == lane_stop::at_nul) {
+          place_ = place::after_token;
+        }  // and at the input's end, the lane goes on in the next piece
         break;
       }
-      case place::time:
-        p = scan_time_part(scan_, p, end);
-        // Unless the time part goes on in the next piece of input.
-        if (scan_.time_closed || p != end) {
+      case place::time: {
+        const time_part_end time_part = scan_time_part(scan_, p, end);
+        p = time_part.at;
+        if (time_part.stop == time_part_stop::past_bracket) {
           start_request();
-          place_ = scan_.time_closed ? place::payload : end_token(*p);
-        }
+          place_ = place::payload;
+        } else if (time_part.stop == time_part_stop::at_token_end) {  // a token without ']'
+          start_request();
+          end_request();
+          place_ = place::after_token;
+        }  // and at the input's end, the time part goes on in the next piece
         break;
+      }
       case place::payload:
         p = write_payload(out_, p, end);
-        if (p != end) place_ = end_token(*p);
+        if (p != end) {  // at the token's end
+          end_request();
+          place_ = place::after_token;
+        }
         break;
-      case place::rest_of_word:
+      case place::after_token:
         while (p != end && !is_word_space(static_cast<unsigned char>(*p))) ++p;
-        if (p != end) place_ = place::between_words;
+        if (p != end) place_ = place::lane;
         break;
     }
   }
@@ -110,26 +124,35 @@ script_generator::lane_end script_generator::write_usual_requests(const char* p,
   const std::span<char> room = out_.free_space(least_room);
   char* to = room.data();
   const char* const to_end = room.data() + room.size();
+  // The time before, in a local that the compiler keeps in registers, stored
+  // back once at the end.
   std::optional<request_time> previous = previous_;
-  bool in_payload = false;
+  lane_stop stop = lane_stop::at_word;
   for (;;) {
     while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
     const std::optional<usual_time_part> time = parse_usual_time(p, end);
-    if (!time || to_end - to < least_room) break;
-    to = write_request_head(previous, time->time, to);
-    p = time->end;
-    // A payload that the room or the input cuts short, or that a NUL ends,
-    // goes on by the general path.
-    if (!copy_literal_blocks(p, end, to, to_end - send_end.size()) || *p == '\0') {
-      in_payload = true;
+    if (!time || to_end - to < least_room) {
+      stop = p == end ? lane_stop::at_input_end : lane_stop::at_word;
       break;
     }
-    to = write_text(send_end, to);
+    to = write_request_head(previous, time->time, to);
+    p = time->end;
+    // A payload that the room or the input cuts short goes on by the general path.
+    if (!copy_literal_blocks(p, end, to, to_end - send_end.size())) {
+      stop = lane_stop::in_payload;
+      break;
+    }
+    to = write_request_end(to);
+    // What follows a NUL in a word is not part of the token.
+    if (*p == '\0') {
+      stop = lane_stop::at_nul;
+      break;
+    }
     ++p;  // past the space that ends the word, sparing the loop above a test of it
   }
   out_.commit(static_cast<std::size_t>(to - room.data()));
   previous_ = previous;
-  return {p, in_payload};
+  return {p, stop};
 }
 
 void script_generator::start_request() {
@@ -138,17 +161,17 @@ void script_generator::start_request() {
   out_.commit(static_cast<std::size_t>(head_end - room.data()));
 }
 
-script_generator::place script_generator::end_token(char next) {
-  out_.put(send_end);
-  // What follows a NUL in a word is not part of the token.
-  return next == '\0' ? place::rest_of_word : place::between_words;
+void script_generator::end_request() {
+  const std::span<char> room = out_.free_space(send_end.size());
+  out_.commit(static_cast<std::size_t>(write_request_end(room.data()) - room.data()));
 }
 
 void script_generator::finish() {
   // A short input may end while it could still have been a mark.
   if (!started_) start_script({held_.data(), held_count_});
+  // The input's end ends its last token.
   if (place_ == place::time) start_request();
-  if (place_ == place::time || place_ == place::payload) out_.put(send_end);
+  if (place_ == place::time || place_ == place::payload) end_request();
   out_.put(epilogue);
 }
 

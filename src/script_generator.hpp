@@ -31,9 +31,11 @@ class script_generator {
   void finish();
 
  private:
-  // Where the next byte of input goes: the space between words, a token's
-  // time part, its payload, or the rest of a word that a NUL has ended.
-  enum class place { between_words, time, payload, rest_of_word };
+  // Where the next byte of input goes: the one-pass lane, which skips the
+  // space between words and writes usual requests whole, and so handles almost
+  // every byte; a token's time part; its payload; or the rest of a word after
+  // its token, which a NUL ends before the word ends.
+  enum class place { lane, time, payload, after_token };
 
   // Where the bytes after a held start of input go on: the held bytes that
   // turned out to be words, then `rest` of the piece of input.
@@ -47,29 +49,31 @@ class script_generator {
   // Writes the opening lines, then the words of `held_words`.
   void start_script(std::string_view held_words);
   void feed_words(const char* p, const char* end);
-  // Where the one-pass lane stopped: at the start of a word or at `end`, or
-  // in the payload of a request whose head it wrote.
+  // Where the one-pass lane stopped: at the start of a word that it does not
+  // take, at the end of the piece of input, inside the payload of a request
+  // whose head it wrote, or at a NUL that ended a request it wrote whole.
+  enum class lane_stop { at_word, at_input_end, in_payload, at_nul };
   struct lane_end {
     const char* at;
-    bool in_payload;
+    lane_stop stop;
   };
   // Skips the space between words, then writes the requests that have a time
   // part of the usual shape, in one pass, for as long as the output's free
   // space holds a request's lines. It stops inside the last one's payload
-  // where the input, the free space or a NUL cuts it short, for the general
-  // path to go on with.
+  // where the input or the free space cuts it short, for the general path to
+  // go on with.
   lane_end write_usual_requests(const char* p, const char* end);
   // Writes the head of the request whose time part is scanned.
   void start_request();
-  // Ends the token at `next`, a byte that ends tokens: ends the line that
-  // sends its payload and writes the flush line; returns where the word goes on.
-  place end_token(char next);
+  // Ends the request: the end of the line that sends its payload, and the
+  // flush line.
+  void end_request();
 
   output_buffer& out_;
   bool started_ = false;
   std::array<char, 3> held_{};  // the longest mark's length
   std::size_t held_count_ = 0;
-  place place_ = place::between_words;
+  place place_ = place::lane;
   token_scan scan_;
   std::optional<request_time> previous_;  // none before the first request
 };

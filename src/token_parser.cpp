@@ -61,12 +61,15 @@ double exact_value(const token_scan& scan) {
 
 }  // namespace
 
-const char* scan_time_part(token_scan& scan, const char* begin, const char* end) {
+time_part_end scan_time_part(token_scan& scan, const char* begin, const char* end) {
+  // The fields that the loop changes, in locals that the compiler keeps in
+  // registers, stored back once at the end.
   std::uint64_t small_value = scan.small_value;
   unsigned small_digit_count = scan.small_digit_count;
   bool seen_mark = scan.seen_mark;
   std::uint64_t fraction_digits = scan.fraction_digits;
   const char* p = begin;
+  time_part_stop stop = time_part_stop::at_input_end;
   for (; p != end; ++p) {
     const auto c = static_cast<unsigned char>(*p);
     if (is_digit(c)) {
@@ -78,10 +81,11 @@ const char* scan_time_part(token_scan& scan, const char* begin, const char* end)
       }
       if (seen_mark) ++fraction_digits;
     } else if (c == ']') {
-      scan.time_closed = true;
+      stop = time_part_stop::past_bracket;
       ++p;
       break;
     } else if (ends_token(c)) {
+      stop = time_part_stop::at_token_end;
       break;
     } else if (c == '[') {
       small_value = 0;
@@ -95,7 +99,7 @@ const char* scan_time_part(token_scan& scan, const char* begin, const char* end)
   scan.small_digit_count = small_digit_count;
   scan.seen_mark = seen_mark;
   scan.fraction_digits = fraction_digits;
-  return p;
+  return {p, stop};
 }
 
 double timestamp(const token_scan& scan) {

@@ -41,7 +41,6 @@ struct token_scan {
   unsigned small_digit_count = 0;
   bool long_digits = false;           // more digits: `value` and `digits` take over
   double value = 0.0;                 // value of the digits, once there are more
-  bool time_closed = false;           // the first ']' is passed
   bool seen_mark = false;             // a decimal mark is passed
   std::uint64_t fraction_digits = 0;  // how many digits came after the mark
   exact_digits digits;                // the leading digits since the last '['
@@ -49,7 +48,6 @@ struct token_scan {
   // Field by field, so the digit array is not cleared for every token.
   void reset() {
     reset_value();
-    time_closed = false;
     seen_mark = false;
     fraction_digits = 0;
   }
@@ -61,11 +59,18 @@ struct token_scan {
   }
 };
 
-// Scans the time part of a token from `begin`. Stops just past the first ']'
-// (setting `time_closed`), at a byte that ends the token, or at `end`, and
-// returns where it stopped; a token split across reads is scanned in several
-// calls.
-const char* scan_time_part(token_scan& scan, const char* begin, const char* end);
+// Where the scan of a time part stopped: just past the first ']', at a byte
+// that ends the token (which then has no ']'), or at the end of the piece of
+// input, the time part going on in the next.
+enum class time_part_stop { past_bracket, at_token_end, at_input_end };
+struct time_part_end {
+  const char* at;
+  time_part_stop stop;
+};
+
+// Scans the time part of a token from `begin` up to where it stops; a token
+// split across reads is scanned in several calls.
+time_part_end scan_time_part(token_scan& scan, const char* begin, const char* end);
 
 // The token's time in seconds, once its time part is scanned.
 double timestamp(const token_scan& scan);

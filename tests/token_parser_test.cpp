@@ -17,10 +17,10 @@ struct parsed {
 
 parsed parse(const std::string& token) {
   replaygen::token_scan scan;
-  scan.reset();
   const char* end = token.data() + token.size();
-  const char* stop = replaygen::scan_time_part(scan, token.data(), end);
-  return {replaygen::timestamp(scan), scan.time_closed ? std::string(stop, end) : std::string()};
+  const auto [at, stop] = replaygen::scan_time_part(scan, token.data(), end);
+  const bool closed = stop == replaygen::time_part_stop::past_bracket;
+  return {replaygen::timestamp(scan), closed ? std::string(at, end) : std::string()};
 }
 
 struct token_case {
