@@ -1,6 +1,6 @@
-"""How each run ends: a failed write or read is reported with status 1,
-UTF-16 input is refused before anything is written, a closed output pipe ends
-the program by SIGPIPE as it ends any filter, one end of file typed at a
+"""How each run ends: a failed write, read or close is reported with status 1, UTF-16
+input is refused before anything is written, a closed output pipe ends the program by
+SIGPIPE as it ends any filter (unless SIGPIPE is ignored), one end of file typed at a
 terminal ends the input, and a good run says nothing on standard error."""
 import os
 import pty
@@ -14,11 +14,13 @@ DISK_FULL = (1, b"replaygen: write error: No space left on device\n", None)
 UTF16 = (1, b"replaygen: input error: the input is UTF-16 text; save it as UTF-8 or ASCII\n", b"")
 CLOSED = "closed"  # standard output closed before the program starts
 BROKEN_PIPE = "broken pipe"  # a pipe whose reader has gone
+IGNORED_BROKEN_PIPE = "broken pipe, SIGPIPE ignored"
+CLOSE_FAILS = "close fails"  # /dev/null, but fclose fails by a library preloaded, before the sanitizers'
 CAPTURED = "captured"
 
 
 def output_fd(target):
-    if target == BROKEN_PIPE:
+    if target in (BROKEN_PIPE, IGNORED_BROKEN_PIPE):
         reader, writer = os.pipe()
         os.close(reader)
         return writer
@@ -26,7 +28,7 @@ def output_fd(target):
         return subprocess.DEVNULL
     if target == CAPTURED:
         return subprocess.PIPE
-    return os.open(target, os.O_WRONLY)
+    return os.open(os.devnull if target == CLOSE_FAILS else target, os.O_WRONLY)
 
 
 def outcome(replaygen, source, target):
@@ -38,8 +40,10 @@ def outcome(replaygen, source, target):
     stdin = os.open(source, os.O_RDONLY) if from_file else subprocess.PIPE
     stdout = output_fd(target)
     close_stdout = (lambda: os.close(1)) if target == CLOSED else None
-    with subprocess.Popen(replaygen, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
-                          preexec_fn=close_stdout) as process:
+    preload = dict(os.environ, LD_PRELOAD=os.environ.get("REPLAYGEN_FAILING_FCLOSE"), ASAN_OPTIONS="verify_asan_link_order=0")
+    with subprocess.Popen(replaygen, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE, preexec_fn=close_stdout,
+                          env=preload if target == CLOSE_FAILS else None,
+                          restore_signals=target != IGNORED_BROKEN_PIPE) as process:
         output, error = process.communicate(None if from_file else source)
     for fd in (stdin, stdout):
         if fd not in (subprocess.PIPE, subprocess.DEVNULL):
@@ -70,10 +74,15 @@ def main():
         ("input is a directory", "/", "/dev/null", (1, b"replaygen: read error: Is a directory\n", None)),
         ("output closed", BIG_INPUT, CLOSED, (1, b"replaygen: write error: Bad file descriptor\n", None)),
         ("output pipe closed", BIG_INPUT, BROKEN_PIPE, (-signal.SIGPIPE, b"", None)),
+        ("SIGPIPE ignored", BIG_INPUT, IGNORED_BROKEN_PIPE, (1, b"replaygen: write error: Broken pipe\n", None)),
         ("UTF-16 LE", "[1]a".encode("utf-16"), CAPTURED, UTF16),
         ("UTF-16 BE", b"\xfe\xff" + "[1]a".encode("utf-16-be"), CAPTURED, UTF16),
         ("normal run", BIG_INPUT, "/dev/null", (0, b"", None)),
     ]
+    if "REPLAYGEN_FAILING_FCLOSE" in os.environ:
+        cases.append(("close fails", b"[1]a", CLOSE_FAILS, (1, b"replaygen: write error: Input/output error\n", None)))
+    else:
+        print("not tried: a failed close, which needs the program to load the C library, as natively on Linux")
     for what, source, target, expected in cases:
         got = outcome(replaygen, source, target)
         check(got == expected, f"{what}: got {got}")

@@ -1,11 +1,12 @@
-"""Scripts checked by Python's own parser and an independent model of the time
-rules: every request list gives a script that parses, sends each payload exactly and
-waits the model's times exactly, and well-formed lists give exactly the script built here."""
+"""Scripts checked by Python's own parser and an independent model of the time rules:
+every request list gives a script that parses, sends each payload exactly and waits the
+model's times exactly, and well-formed lists and all text bytes give the script expected."""
 import math
+import os
 import random
 import sys
 
-from replaygen_testlib import EPILOGUE, PROLOGUE, check, replaygen_command, run, script_calls, tokens
+from replaygen_testlib import EPILOGUE, PROLOGUE, TEXT_BYTES, check, replaygen_command, run, script_calls, tokens
 
 ALPHABET = b"[[]]..0123456789-ab\"\\\0\x01\x1f\x7f\x80\xff  \t\r\n\v\f"
 
@@ -95,11 +96,17 @@ def check_well_formed_lists(replaygen, rng):
         check(result.stdout == expected_script(requests), f"script differs for {data!r}")
 
 
+def check_literal_forms(replaygen):
+    send_line = open(os.path.join(os.path.dirname(__file__), "literal_forms.txt"), "rb").read()
+    check(run(replaygen, b"[0]" + TEXT_BYTES).stdout.splitlines(True)[5] == send_line, "a literal form changed")
+
+
 def main():
     replaygen = replaygen_command()
     rng = random.Random(20261208)
     check_random_lists(replaygen, rng)
     check_well_formed_lists(replaygen, rng)
+    check_literal_forms(replaygen)
     print("python_parse: all checks passed")
 
 

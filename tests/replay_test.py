@@ -8,11 +8,9 @@ import sys
 import tempfile
 import time
 
-from replaygen_testlib import SKIP, check, replaygen_command, run
+from replaygen_testlib import SKIP, TEXT_BYTES, check, replaygen_command, run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-# Every byte a payload can hold but the NUL, which ends it.
-PAYLOAD_BYTES = bytes(b for b in range(1, 256) if b not in b" \t\n\v\f\r")
 
 
 def build_echo_jar(work):
@@ -56,7 +54,7 @@ def replay(replaygen, bin_dir, requests):
 
 def check_every_byte_arrives(replaygen, bin_dir):
     rng = random.Random(1208)
-    payloads = [bytes(rng.choice(PAYLOAD_BYTES) for _ in range(rng.randrange(1, 40))) for _ in range(3000)]
+    payloads = [bytes(rng.choice(TEXT_BYTES) for _ in range(rng.randrange(1, 40))) for _ in range(3000)]
     received = replay(replaygen, bin_dir, b"\n".join(b"[0]" + p for p in payloads))
     check([line for _, line in received] == payloads, "payloads arrived altered or out of order")
 

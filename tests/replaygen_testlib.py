@@ -12,6 +12,8 @@ PROLOGUE = (
 )
 EPILOGUE = b"output1.stdin.close()\nff.close()\n"
 SKIP = 77  # the exit status that CTest takes for a skipped test
+# Every byte a request's text can hold: all but the NUL and whitespace, which end it.
+TEXT_BYTES = bytes(b for b in range(1, 256) if b not in b" \t\n\v\f\r")
 
 
 def send(payload_literal):
