@@ -40,10 +40,10 @@ def outcome(replaygen, source, target):
     stdin = os.open(source, os.O_RDONLY) if from_file else subprocess.PIPE
     stdout = output_fd(target)
     close_stdout = (lambda: os.close(1)) if target == CLOSED else None
-    preload = dict(os.environ, LD_PRELOAD=os.environ.get("REPLAYGEN_FAILING_FCLOSE"), ASAN_OPTIONS="verify_asan_link_order=0")
+    env = None if target != CLOSE_FAILS else dict(
+        os.environ, LD_PRELOAD=os.environ["REPLAYGEN_FAILING_FCLOSE"], ASAN_OPTIONS="verify_asan_link_order=0")
     with subprocess.Popen(replaygen, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE, preexec_fn=close_stdout,
-                          env=preload if target == CLOSE_FAILS else None,
-                          restore_signals=target != IGNORED_BROKEN_PIPE) as process:
+                          env=env, restore_signals=target != IGNORED_BROKEN_PIPE) as process:
         output, error = process.communicate(None if from_file else source)
     for fd in (stdin, stdout):
         if fd not in (subprocess.PIPE, subprocess.DEVNULL):
