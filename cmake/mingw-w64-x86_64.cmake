@@ -11,6 +11,8 @@ set(CMAKE_C_COMPILER ${REPLAYGEN_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${REPLAYGEN_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${REPLAYGEN_TRIPLE}-windres)
 include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
+# Programs linked statically, which wine runs without the compiler's DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 find_program(REPLAYGEN_WINE wine)
 if(REPLAYGEN_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all ${REPLAYGEN_WINE})

@@ -82,7 +82,7 @@ def main():
     if "REPLAYGEN_FAILING_FCLOSE" in os.environ:
         cases.append(("close fails", b"[1]a", CLOSE_FAILS, (1, b"replaygen: write error: Input/output error\n", None)))
     else:
-        print("not tried: a failed close, which needs the program to load the C library, as natively on Linux")
+        print("not tried: a failed close, which needs a program that loads the C library, as the dynamic one does natively on Linux")
     for what, source, target, expected in cases:
         got = outcome(replaygen, source, target)
         check(got == expected, f"{what}: got {got}")

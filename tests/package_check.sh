@@ -4,11 +4,13 @@
 # CR LF line ends from the Windows one, run under wine); each holds the
 # licence and matches its checksum; the .deb passes lintian without a tag, its
 # program is bound at start (bind-now), and it holds the manual page, which
-# passes mandoc's lint. A second clean build of the same sources, later and
+# passes mandoc's lint; each .tar.gz's program needs no shared library and runs
+# alone in an empty root (by chroot, as root), the aarch64 one under qemu-user
+# with no sysroot. A second clean build of the same sources, later and
 # elsewhere, must make byte-identical packages.
-# Usage: tests/package_check.sh LINUX-BUILD-DIR [WINDOWS-BUILD-DIR]
+# Usage: tests/package_check.sh LINUX-BUILD-DIR AARCH64-BUILD-DIR [WINDOWS-BUILD-DIR]
 set -euo pipefail
-linux_build=$1 windows_build=${2:-}
+linux_build=$1 aarch64_build=$2 windows_build=${3:-}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 example=$source_dir/examples/requests.txt
 work=$(mktemp -d)
@@ -31,6 +33,17 @@ check_program() {
   fi
 }
 
+# check_archive BUILD-DIR [EMULATOR]: run in an empty root, beside the static EMULATOR if any.
+check_archive() {
+  local top=$work/${1##*/}
+  mkdir -p "$top/root" && tar -xzf "$1"/replaygen-*-Linux-*.tar.gz -C "$top" --strip-components=1
+  [ -f "$top/share/doc/replaygen/LICENSE" ] || fail "$1: the .tar.gz holds no LICENSE"
+  ! readelf -d "$top/bin/replaygen" | grep NEEDED || fail "$1: the .tar.gz's program needs a shared library"
+  cp "$top/bin/replaygen" ${2:+"$(command -v "$2")"} "$top/root"
+  env -u QEMU_LD_PREFIX chroot "$top/root" ${2:+"/$2"} /replaygen < "$example" | cmp -s - "$work/expected" ||
+    fail "$1: the .tar.gz's program did not write the example's script alone in an empty root"
+}
+
 # make_packages BUILD-DIR: its packages, each of which must match its checksum.
 make_packages() {
   (cd "$1" && rm -f replaygen[-_]* && cpack > /dev/null && sha256sum --quiet -c ./*.sha256) ||
@@ -48,13 +61,13 @@ same_again() {
 
 "$linux_build/replaygen" < "$example" > "$work/expected"
 make_packages "$linux_build"
-mkdir "$work/deb" "$work/tgz"
+mkdir "$work/deb"
 deb=$(echo "$linux_build"/replaygen_*.deb)
 dpkg-deb -x "$deb" "$work/deb"
 check_program .deb "$work/deb/usr/bin/replaygen" "$work/expected"
-tar -xzf "$linux_build"/replaygen-*-Linux.tar.gz -C "$work/tgz"
-check_program .tar.gz "$(echo "$work"/tgz/replaygen-*)/bin/replaygen" "$work/expected"
-[ -f "$(echo "$work"/tgz/replaygen-*)/share/doc/replaygen/LICENSE" ] || fail ".tar.gz holds no LICENSE"
+check_archive "$linux_build"
+make_packages "$aarch64_build"
+check_archive "$aarch64_build" qemu-aarch64-static
 
 if ! tags=$(lintian -I --fail-on error,warning,info "$deb") || [ -n "$tags" ]; then
   fail "lintian finds fault with the .deb: $tags"
