@@ -44,6 +44,13 @@ class output_buffer {
     assert(count <= data_.size() - used_);
     used_ += count;
   }
+  // Takes in what `write` writes into free space of at least `size` bytes:
+  // given where to write, it returns the end of what it wrote.
+  template <typename Writer>
+  void write_in_place(std::size_t size, Writer write) {
+    const std::span<char> room = free_space(size);
+    commit(static_cast<std::size_t>(write(room.data()) - room.data()));
+  }
 
   // Hands on everything collected so far.
   void flush();

@@ -17,7 +17,7 @@ void copy_literal_bytes(const char*& from, const char* from_end, char*& to, cons
 
 }  // namespace
 
-const char* write_payload(output_buffer& out, const char* begin, const char* end) {
+token_part_end write_payload(output_buffer& out, const char* begin, const char* end) {
   const char* p = begin;
   for (;;) {
     const std::span<char> room = out.free_space(block_room);
@@ -27,7 +27,9 @@ const char* write_payload(output_buffer& out, const char* begin, const char* end
     copy_literal_bytes(p, end, to, to_end);
     out.commit(static_cast<std::size_t>(to - room.data()));
     // Unless the room ran out, the payload ends here or the input does.
-    if (p == end || ends_token(static_cast<unsigned char>(*p))) return p;
+    if (p == end) return {p, token_stop::at_input_end};
+    if (ends_token(static_cast<unsigned char>(*p)))
+      return {p, stop_at_token_end(static_cast<unsigned char>(*p))};
   }
 }
 

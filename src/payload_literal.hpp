@@ -87,7 +87,8 @@ REPLAYGEN_HOT_INLINE bool copy_literal_blocks(const char*& from_ref, const char*
 }
 
 // Writes payload bytes in their literal forms up to the first byte that ends
-// the token; returns where it stopped.
-const char* write_payload(output_buffer& out, const char* begin, const char* end);
+// the token; returns where it stopped: at the word's end, at a NUL or at the
+// end of the piece of input.
+token_part_end write_payload(output_buffer& out, const char* begin, const char* end);
 
 }  // namespace replaygen

@@ -84,31 +84,25 @@ void script_generator::feed_words(const char* p, const char* end) {
         } else if (lane.stop == lane_stop::in_payload) {
           place_ = place::payload;
         } else if (lane.stop == lane_stop::at_nul) {
-          place_ = place::after_token;
+          place_ = place::after_nul;
         }  // and at the input's end, the lane goes on in the next piece
         break;
       }
-      case place::time: {
-        const time_part_end time_part = scan_time_part(scan_, p, end);
-        p = time_part.at;
-        if (time_part.stop == time_part_stop::past_bracket) {
+      case place::time:
+      case place::payload: {
+        const token_part_end part =
+            place_ == place::time ? scan_time_part(scan_, p, end) : write_payload(out_, p, end);
+        p = part.at;
+        if (part.stop == token_stop::past_bracket) {
           start_request();
           place_ = place::payload;
-        } else if (time_part.stop == time_part_stop::at_token_end) {  // a token without ']'
-          start_request();
-          end_request();
-          place_ = place::after_token;
-        }  // and at the input's end, the time part goes on in the next piece
+        } else if (part.stop != token_stop::at_input_end) {
+          end_token();
+          place_ = part.stop == token_stop::at_nul ? place::after_nul : place::lane;
+        }  // and at the input's end, the token goes on in the next piece
         break;
       }
-      case place::payload:
-        p = write_payload(out_, p, end);
-        if (p != end) {  // at the token's end
-          end_request();
-          place_ = place::after_token;
-        }
-        break;
-      case place::after_token:
+      case place::after_nul:
         while (p != end && !is_word_space(static_cast<unsigned char>(*p))) ++p;
         if (p != end) place_ = place::lane;
         break;
@@ -127,51 +121,43 @@ script_generator::lane_end script_generator::write_usual_requests(const char* p,
   // The time before, in a local that the compiler keeps in registers, stored
   // back once at the end.
   std::optional<request_time> previous = previous_;
-  lane_stop stop = lane_stop::at_word;
-  for (;;) {
-    while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
-    const std::optional<usual_time_part> time = parse_usual_time(p, end);
-    if (!time || to_end - to < least_room) {
-      stop = p == end ? lane_stop::at_input_end : lane_stop::at_word;
-      break;
+  const lane_stop stop = [&] {
+    for (;;) {
+      while (p != end && is_word_space(static_cast<unsigned char>(*p))) ++p;
+      const std::optional<usual_time_part> time = parse_usual_time(p, end);
+      if (!time || to_end - to < least_room)
+        return p == end ? lane_stop::at_input_end : lane_stop::at_word;
+      to = write_request_head(previous, time->time, to);
+      p = time->end;
+      // A payload that the room or the input cuts short goes on by the general path.
+      if (!copy_literal_blocks(p, end, to, to_end - send_end.size())) return lane_stop::in_payload;
+      to = write_request_end(to);
+      // What follows a NUL in a word is not part of the token.
+      if (*p == '\0') return lane_stop::at_nul;
+      ++p;  // past the space that ends the word, sparing the loop above a test of it
     }
-    to = write_request_head(previous, time->time, to);
-    p = time->end;
-    // A payload that the room or the input cuts short goes on by the general path.
-    if (!copy_literal_blocks(p, end, to, to_end - send_end.size())) {
-      stop = lane_stop::in_payload;
-      break;
-    }
-    to = write_request_end(to);
-    // What follows a NUL in a word is not part of the token.
-    if (*p == '\0') {
-      stop = lane_stop::at_nul;
-      break;
-    }
-    ++p;  // past the space that ends the word, sparing the loop above a test of it
-  }
+  }();
   out_.commit(static_cast<std::size_t>(to - room.data()));
   previous_ = previous;
   return {p, stop};
 }
 
 void script_generator::start_request() {
-  const std::span<char> room = out_.free_space(request_head_room);
-  char* const head_end = write_request_head(previous_, time_of(scan_), room.data());
-  out_.commit(static_cast<std::size_t>(head_end - room.data()));
+  out_.write_in_place(request_head_room, [this](char* to) {
+    return write_request_head(previous_, time_of(scan_), to);
+  });
 }
 
-void script_generator::end_request() {
-  const std::span<char> room = out_.free_space(send_end.size());
-  out_.commit(static_cast<std::size_t>(write_request_end(room.data()) - room.data()));
+void script_generator::end_token() {
+  if (place_ == place::time) start_request();
+  out_.write_in_place(send_end.size(), [](char* to) { return write_request_end(to); });
 }
 
 void script_generator::finish() {
   // A short input may end while it could still have been a mark.
   if (!started_) start_script({held_.data(), held_count_});
   // The input's end ends its last token.
-  if (place_ == place::time) start_request();
-  if (place_ == place::time || place_ == place::payload) end_request();
+  if (place_ == place::time || place_ == place::payload) end_token();
   out_.put(epilogue);
 }
 

@@ -34,8 +34,8 @@ class script_generator {
   // Where the next byte of input goes: the one-pass lane, which skips the
   // space between words and writes usual requests whole, and so handles almost
   // every byte; a token's time part; its payload; or the rest of a word after
-  // its token, which a NUL ends before the word ends.
-  enum class place { lane, time, payload, after_token };
+  // a NUL, which ends its token before the word ends.
+  enum class place { lane, time, payload, after_nul };
 
   // Where the bytes after a held start of input go on: the held bytes that
   // turned out to be words, then `rest` of the piece of input.
@@ -65,9 +65,10 @@ class script_generator {
   lane_end write_usual_requests(const char* p, const char* end);
   // Writes the head of the request whose time part is scanned.
   void start_request();
-  // Ends the request: the end of the line that sends its payload, and the
-  // flush line.
-  void end_request();
+  // Ends the request of the token in its time part or its payload, where a
+  // byte or the input's end ends the token: a token without ']' gets its
+  // head first.
+  void end_token();
 
   output_buffer& out_;
   bool started_ = false;

@@ -61,7 +61,7 @@ double exact_value(const token_scan& scan) {
 
 }  // namespace
 
-time_part_end scan_time_part(token_scan& scan, const char* begin, const char* end) {
+token_part_end scan_time_part(token_scan& scan, const char* begin, const char* end) {
   // The fields that the loop changes, in locals that the compiler keeps in
   // registers, stored back once at the end.
   std::uint64_t small_value = scan.small_value;
@@ -69,7 +69,7 @@ time_part_end scan_time_part(token_scan& scan, const char* begin, const char* en
   bool seen_mark = scan.seen_mark;
   std::uint64_t fraction_digits = scan.fraction_digits;
   const char* p = begin;
-  time_part_stop stop = time_part_stop::at_input_end;
+  token_stop stop = token_stop::at_input_end;
   for (; p != end; ++p) {
     const auto c = static_cast<unsigned char>(*p);
     if (is_digit(c)) {
@@ -81,16 +81,16 @@ time_part_end scan_time_part(token_scan& scan, const char* begin, const char* en
       }
       if (seen_mark) ++fraction_digits;
     } else if (c == ']') {
-      stop = time_part_stop::past_bracket;
+      stop = token_stop::past_bracket;
       ++p;
       break;
     } else if (ends_token(c)) {
-      stop = time_part_stop::at_token_end;
+      stop = stop_at_token_end(c);
       break;
     } else if (c == '[') {
       small_value = 0;
       small_digit_count = 0;
-      scan.reset_value();
+      scan.long_digits = false;  // `value` and `digits` are set afresh with it
     } else {
       seen_mark = true;
     }

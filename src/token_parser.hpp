@@ -45,32 +45,36 @@ struct token_scan {
   std::uint64_t fraction_digits = 0;  // how many digits came after the mark
   exact_digits digits;                // the leading digits since the last '['
 
-  // Field by field, so the digit array is not cleared for every token.
+  // Field by field, so the digit array is not cleared for every token;
+  // `value` and `digits` are set afresh when `long_digits` is.
   void reset() {
-    reset_value();
-    seen_mark = false;
-    fraction_digits = 0;
-  }
-  void reset_value() {
     small_value = 0;
     small_digit_count = 0;
     long_digits = false;
-    value = 0.0;
+    seen_mark = false;
+    fraction_digits = 0;
   }
 };
 
-// Where the scan of a time part stopped: just past the first ']', at a byte
-// that ends the token (which then has no ']'), or at the end of the piece of
-// input, the time part going on in the next.
-enum class time_part_stop { past_bracket, at_token_end, at_input_end };
-struct time_part_end {
+// Where the scan of a part of a token stopped: just past the first ']' (in
+// its time part), at a byte that ends its word, at a NUL, which ends the token
+// before its word ends, or at the end of the piece of input, the token going
+// on in the next.
+enum class token_stop { past_bracket, at_word_end, at_nul, at_input_end };
+struct token_part_end {
   const char* at;
-  time_part_stop stop;
+  token_stop stop;
 };
 
+// How a byte that ends the token ends it.
+constexpr token_stop stop_at_token_end(unsigned char c) {
+  return c == '\0' ? token_stop::at_nul : token_stop::at_word_end;
+}
+
 // Scans the time part of a token from `begin` up to where it stops; a token
-// split across reads is scanned in several calls.
-time_part_end scan_time_part(token_scan& scan, const char* begin, const char* end);
+// split across reads is scanned in several calls. A token without ']' stops
+// at its end.
+token_part_end scan_time_part(token_scan& scan, const char* begin, const char* end);
 
 // The token's time in seconds, once its time part is scanned.
 double timestamp(const token_scan& scan);

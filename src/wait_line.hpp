@@ -20,7 +20,8 @@ namespace replaygen {
 inline constexpr std::size_t max_wait_chars = 309 + 2;
 
 // Ten times a wait in seconds (not negative), rounded to a whole number on
-// its exact value, a tie going to even; none from 2^52 on.
+// its exact value, a tie going to even; none where ten times the wait is
+// 2^52 or more.
 std::optional<std::uint64_t> rounded_tenths(double seconds);
 
 // Writes a wait in seconds of which rounded_tenths gives none, in fixed

@@ -19,7 +19,7 @@ parsed parse(const std::string& token) {
   replaygen::token_scan scan;
   const char* end = token.data() + token.size();
   const auto [at, stop] = replaygen::scan_time_part(scan, token.data(), end);
-  const bool closed = stop == replaygen::time_part_stop::past_bracket;
+  const bool closed = stop == replaygen::token_stop::past_bracket;
   return {replaygen::timestamp(scan), closed ? std::string(at, end) : std::string()};
 }
 
