@@ -116,8 +116,10 @@ request_time time_of(const token_scan& scan) {
 }
 
 std::optional<usual_time_part> parse_usual_time(const char* begin, const char* end) {
-  // Room for the brackets, the point and two runs of digits read eight at once.
-  constexpr std::ptrdiff_t room = 20;
+  // Room for what is read: the '[', eight bytes of whole digits, the point and
+  // eight bytes of fraction digits, in which the ']' after fifteen digits at
+  // most also lies.
+  constexpr std::ptrdiff_t room = 18;
   if (end - begin < room || begin[0] != '[') return std::nullopt;
   const std::uint64_t whole_word = byte_scan::load_word(begin + 1);
   const unsigned whole_digits = byte_scan::leading_digits(whole_word);

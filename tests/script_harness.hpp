@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "output_buffer.hpp"
 #include "script_generator.hpp"
@@ -17,16 +18,18 @@ inline const std::string expected_prologue =
     "stdin = subprocess.PIPE,stdout = ff,shell=True)\n";
 inline const std::string expected_epilogue = "output1.stdin.close()\nff.close()\n";
 
-// The script for `input`, handed to the generator in pieces of `chunk` bytes
-// and collected through an output buffer of `capacity` bytes.
+// The script for `input`, handed to the generator in pieces of `chunk` bytes,
+// each in an allocation of its own size, so that the sanitizers see a read
+// past its end; collected through an output buffer of `capacity` bytes.
 inline std::string script_for(std::string_view input, std::size_t chunk = 1 << 16,
                               std::size_t capacity = 1 << 16) {
   std::string script;
   replaygen::output_buffer out(capacity, [&](std::string_view bytes) { script += bytes; });
   replaygen::script_generator generator(out);
   for (std::size_t at = 0; at < input.size(); at += chunk) {
-    const std::size_t size = std::min(chunk, input.size() - at);
-    generator.feed(input.data() + at, input.data() + at + size);
+    const std::vector<char> piece(input.begin() + at,
+                                  input.begin() + at + std::min(chunk, input.size() - at));
+    generator.feed(piece.data(), piece.data() + piece.size());
   }
   generator.finish();
   out.flush();

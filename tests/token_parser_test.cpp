@@ -72,6 +72,7 @@ TEST(TokenParser, TimesBeyondDoubleArithmeticKeepTheirValue) {
       {std::string(".000000000") + "1" + fives, std::string("1") + fives + "e-310"},
       {"0.3" + std::string(1000, '3'), "0." + std::string(1001, '3')},
       {nines, "1.7976931348623157e308"},
+      {"1" + std::string(308, '0') + "." + std::string(309, '0'), "1e308"},
       {std::string(305, '1') + "." + std::string(10, '1'),
        std::string(305, '1') + "." + std::string(10, '1')},
       // A rounding tie broken only by a digit far beyond the kept ones.
