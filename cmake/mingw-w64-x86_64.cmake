@@ -13,7 +13,13 @@ set(CMAKE_RC_COMPILER ${REPLAYGEN_TRIPLE}-windres)
 include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
 # Programs linked statically, which wine runs without the compiler's DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# The tests write nothing outside the build folder: their wine prefix is in
+# it, not in the user's home, which gets no menu entries for its programs
+# either; and they end its server (tests/CMakeLists.txt).
 find_program(REPLAYGEN_WINE wine)
+find_program(REPLAYGEN_WINESERVER wineserver)
 if(REPLAYGEN_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all ${REPLAYGEN_WINE})
+  set(REPLAYGEN_WINEPREFIX ${CMAKE_BINARY_DIR}/wine)
+  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all WINEPREFIX=${REPLAYGEN_WINEPREFIX}
+    WINEDLLOVERRIDES=winemenubuilder.exe=d ${REPLAYGEN_WINE})
 endif()

@@ -13,14 +13,31 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <stdlib.h>
+#include <winerror.h>
 
 // Text mode on Windows ends a file or pipe at a 0x1A byte, which is data here;
 // a console keeps text mode, so that Ctrl-Z, Enter still ends typed input.
 static void read_input_as_bytes() {
   if (!_isatty(_fileno(stdin))) _setmode(_fileno(stdin), _O_BINARY);
 }
+
+// Windows' errors for a pipe whose reader has gone, and wine's, are EPIPE:
+// the C runtime makes ERROR_NO_DATA and ERROR_PIPE_NOT_CONNECTED EINVAL,
+// which says nothing of the pipe.
+static int write_error_number() {
+  switch (_doserrno) {
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+    case ERROR_PIPE_NOT_CONNECTED:
+      return EPIPE;
+    default:
+      return errno;
+  }
+}
 #else
 static void read_input_as_bytes() {}
+static int write_error_number() { return errno; }
 #endif
 
 namespace {
@@ -35,7 +52,7 @@ struct io_failure {
 
 void write_to_stdout(std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
-    throw io_failure{"write error", errno};
+    throw io_failure{"write error", write_error_number()};
 }
 
 void generate_script() {
