@@ -4,10 +4,9 @@
 # CR LF line ends from the Windows one, run under wine); each holds the
 # licence and matches its checksum; the .deb passes lintian without a tag, its
 # program is bound at start (bind-now), and it holds the manual page, which
-# passes mandoc's lint; each .tar.gz's program needs no shared library and runs
-# alone in an empty root (by chroot, as root), the aarch64 one under qemu-user
-# with no sysroot. A second clean build of the same sources, later and
-# elsewhere, must make byte-identical packages.
+# passes mandoc's lint; each .tar.gz's program runs alone in an empty root (by
+# chroot, as root; under qemu-user with no sysroot for aarch64). A second clean
+# build of the same sources, later and elsewhere, must make byte-identical packages.
 # Usage: tests/package_check.sh LINUX-BUILD-DIR AARCH64-BUILD-DIR [WINDOWS-BUILD-DIR]
 set -euo pipefail
 linux_build=$1 aarch64_build=$2 windows_build=${3:-}

@@ -67,9 +67,8 @@ def check_out_of_order_times(replaygen, bin_dir):
 def check_waits_are_kept(replaygen, bin_dir):
     # The first request waits for the JVM to start; the arrivals after it are timed.
     received = replay(replaygen, bin_dir, b"[0]start [2.0]a [2.5]b [3.0]c [3.5]d")
-    # Each arrival less the waits before it is when the first was sent, plus however long load
-    # kept that line from being read, the sends' own time and the sleeps' overrun; a wait that
-    # is missing or doubled moves the later arrivals by 500 ms.
+    # Each arrival less the waits before it is when the first was sent, plus the delays of load, the
+    # sends and the sleeps; a wait that is missing or doubled moves the later arrivals by 500 ms.
     sent = [ms - waits for (ms, _), waits in zip(received[1:], (0, 500, 1000, 1500))]
     check(max(sent) - min(sent) < 250, f"arrivals at {[ms for ms, _ in received]} ms, not 500 ms apart")
 

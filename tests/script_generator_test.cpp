@@ -42,8 +42,7 @@ TEST(ScriptGenerator, BlocksForEachInput) {
       {std::string("[1]ab\0cd [2]e", 13), send("ab") + sleep("1.0") + send("e")},
       {std::string("\0x [3]y", 7), send("") + sleep("3.0") + send("y")},
       {"[1.5" + std::string(400, '0') + "]a [3]b", send("a") + sleep("1.5") + send("b")},
-      // Above the bound of times kept in tenths.
-      {"[66866271659467.3]a [946680545362431.]b",
+      {"[66866271659467.3]a [946680545362431.]b",  // above the bound of times kept in tenths
        send("a") + sleep("879814273702963.8") + send("b")},
       {"[0]a [" + std::string(400, '9') + "]b",
        send("a") + sleep(largest_double + ".0") + send("b")},
@@ -102,8 +101,8 @@ std::string random_input(std::mt19937& random) {
 TEST(ScriptGenerator, UsualTimesCutAnywhere) {
   for (std::size_t whole = 1; whole <= 9; ++whole)
     for (std::size_t fraction = 0; fraction <= 9; ++fraction) {
-      const std::string input =
-          " [" + std::string(whole, '1') + "." + std::string(fraction, '2') + "]a [3]b";
+      const auto input =
+          " [" + std::string(whole, '1') + '.' + std::string(fraction, '2') + "]a [3]b";
       for (std::size_t cut = 1; cut <= 20; ++cut)  // the time's bytes in the first piece
         ASSERT_EQ(script_for(input, 1 + cut), script_for(input)) << input << " cut at " << cut;
     }

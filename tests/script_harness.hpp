@@ -18,9 +18,8 @@ inline const std::string expected_prologue =
     "stdin = subprocess.PIPE,stdout = ff,shell=True)\n";
 inline const std::string expected_epilogue = "output1.stdin.close()\nff.close()\n";
 
-// The script for `input`, handed to the generator in pieces of `chunk` bytes,
-// each in an allocation of its own size, so that the sanitizers see a read
-// past its end; collected through an output buffer of `capacity` bytes.
+// The script for `input`, fed in pieces of `chunk` bytes, each its own allocation, whose end the
+// sanitizers guard, and collected through an output buffer of `capacity` bytes.
 inline std::string script_for(std::string_view input, std::size_t chunk = 1 << 16,
                               std::size_t capacity = 1 << 16) {
   std::string script;
