@@ -28,8 +28,8 @@ token_part_end write_payload(output_buffer& out, const char* begin, const char* 
     out.commit(static_cast<std::size_t>(to - room.data()));
     // Unless the room ran out, the payload ends here or the input does.
     if (p == end) return {p, token_stop::at_input_end};
-    if (ends_token(static_cast<unsigned char>(*p)))
-      return {p, stop_at_token_end(static_cast<unsigned char>(*p))};
+    if (const auto c = static_cast<unsigned char>(*p); ends_token(c))
+      return {p, stop_at_token_end(c)};
   }
 }
 
